@@ -1,0 +1,56 @@
+// kerfwright-cli: converts .lac projects to SVG drawings and settings sidecars
+// from the command line.
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+
+namespace {
+
+const char* const kVersionText = "kerfwright-cli " KERFWRIGHT_VERSION;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using kerfwright::cli::kExitUsage;
+
+    CLI::App app{"Converts .lac laser projects into SVG drawings (millimetres, one group per laser layer) "
+                 "and .txt settings sidecars."};
+    app.set_version_flag("--version", kVersionText);
+    app.require_subcommand(1);
+
+    std::vector<std::string> convertInputs;
+    std::string outputFolder;
+    CLI::App* convert = app.add_subcommand(
+        "convert", "Convert each FILE.lac and write its SVG files and sidecars, as Save All would.");
+    convert->set_version_flag("--version", kVersionText);
+    convert->add_option("-o,--output", outputFolder, "Folder to write into (default: each input's own folder)");
+    convert->add_option("FILE.lac", convertInputs, "Projects to convert, in order")->required();
+
+    std::string infoInput;
+    bool infoAsJson = false;
+    CLI::App* info = app.add_subcommand("info", "Describe the conversions of FILE.lac.");
+    info->set_version_flag("--version", kVersionText);
+    info->add_flag("--json", infoAsJson, "Print one JSON object instead of a readable summary");
+    info->add_option("FILE.lac", infoInput, "Project to describe")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error);
+        return status == 0 ? 0 : kExitUsage;
+    }
+
+    if (convert->parsed()) {
+        std::vector<std::filesystem::path> inputs(convertInputs.begin(), convertInputs.end());
+        std::optional<std::filesystem::path> folder;
+        if (convert->count("--output") > 0) folder = outputFolder;
+        return kerfwright::cli::convertFiles(inputs, folder);
+    }
+    return kerfwright::cli::describeFile(infoInput, infoAsJson);
+}

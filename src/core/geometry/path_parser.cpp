@@ -1,0 +1,181 @@
+#include "geometry/path_parser.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+
+#include "text/number_text.h"
+#include "text/unicode.h"
+
+namespace kerfwright {
+namespace {
+
+struct Token {
+    bool isNumber;
+    std::string_view letters;  // the letter run, for a letter token
+    double number;             // the value, for a number token
+};
+
+// The character at `position`. Path data is nearly all ASCII, and an ASCII
+// byte followed by another (other than "\r" before "\n") is a whole
+// character, so most characters need no grapheme segmentation.
+inline text::Grapheme characterAt(std::string_view text, std::size_t position) {
+    const auto byte = static_cast<unsigned char>(text[position]);
+    const bool nextIsAscii = position + 1 == text.size() || static_cast<unsigned char>(text[position + 1]) < 0x80;
+    if (byte < 0x80 && byte != '\r' && nextIsAscii) return {text.substr(position, 1), byte};
+    return text::graphemeAt(text, position);
+}
+
+bool isExactly(const text::Grapheme& character, char ascii) {
+    return character.text.size() == 1 && character.text.front() == ascii;
+}
+
+// Walks path data one user-perceived character at a time.
+class CharacterCursor {
+public:
+    CharacterCursor(std::string_view text, std::size_t position) : text_(text), position_(position) {}
+
+    bool atEnd() const { return position_ >= text_.size(); }
+    std::size_t position() const { return position_; }
+    text::Grapheme current() const { return characterAt(text_, position_); }
+    void advance(const text::Grapheme& character) { position_ += character.text.size(); }
+
+    // Takes the current character when it is exactly one of the two ASCII
+    // characters; a "." that carries a combining mark is not ".".
+    bool takeEither(char first, char second) {
+        if (atEnd()) return false;
+        const text::Grapheme character = current();
+        if (!isExactly(character, first) && !isExactly(character, second)) return false;
+        advance(character);
+        return true;
+    }
+
+    bool take(char ascii) { return takeEither(ascii, ascii); }
+
+    void takeNumberCharacters() {
+        while (!atEnd()) {
+            const text::Grapheme character = current();
+            if (!text::isNumber(character.firstCodePoint)) return;
+            advance(character);
+        }
+    }
+
+    void takeLetters() {
+        while (!atEnd()) {
+            const text::Grapheme character = current();
+            if (!text::isLetter(character.firstCodePoint)) return;
+            advance(character);
+        }
+    }
+
+private:
+    std::string_view text_;
+    std::size_t position_;
+};
+
+// The longest text at `start` that looks like a number: sign, digits, one
+// point with digits, and an exponent; the conversion decides whether it is one.
+std::size_t numericScanEnd(std::string_view data, std::size_t start) {
+    CharacterCursor cursor(data, start);
+    cursor.takeEither('-', '+');
+    cursor.takeNumberCharacters();
+    if (cursor.take('.')) cursor.takeNumberCharacters();
+    if (cursor.takeEither('e', 'E')) {
+        cursor.takeEither('-', '+');
+        cursor.takeNumberCharacters();
+    }
+    return cursor.position();
+}
+
+std::vector<Token> tokenize(std::string_view data) {
+    std::vector<Token> tokens;
+    // A rough guess at the token count of typical path data.
+    tokens.reserve(data.size() / 4 + 1);
+    std::size_t position = 0;
+    while (position < data.size()) {
+        const text::Grapheme character = characterAt(data, position);
+        if (text::isWhitespace(character.firstCodePoint) || isExactly(character, ',')) {
+            position += character.text.size();
+            continue;
+        }
+        if (text::isLetter(character.firstCodePoint)) {
+            CharacterCursor cursor(data, position);
+            cursor.takeLetters();
+            tokens.push_back({false, data.substr(position, cursor.position() - position), 0});
+            position = cursor.position();
+            continue;
+        }
+        const std::size_t end = numericScanEnd(data, position);
+        if (end == position) {
+            // Nothing numeric here, such as "#" or "(": skip the character.
+            position += character.text.size();
+            continue;
+        }
+        if (const std::optional<double> value = text::parseWholeNumber(data.substr(position, end - position))) {
+            tokens.push_back({true, {}, *value});
+        }
+        position = end;
+    }
+    return tokens;
+}
+
+// Operand count of a command, or -1 for a letter run that is no command.
+int arityFor(std::string_view letters) {
+    if (letters == "M" || letters == "L") return 2;
+    if (letters == "C") return 6;
+    if (letters == "AC" || letters == "AA") return 4;
+    if (letters == "Z" || letters == "z") return 0;
+    return -1;
+}
+
+PathCommand buildCommand(std::string_view letters, const std::array<double, 6>& v) {
+    if (letters == "M") return {PathCommand::MoveTo{{v[0], v[1]}}};
+    if (letters == "L") return {PathCommand::LineTo{{v[0], v[1]}}};
+    // The cubic lists its end point before its two control points.
+    if (letters == "C") return {PathCommand::CubicBezier{{v[2], v[3]}, {v[4], v[5]}, {v[0], v[1]}}};
+    if (letters == "AC") return {PathCommand::ArcAC{{v[0], v[1]}, {v[2], v[3]}}};
+    if (letters == "AA") return {PathCommand::ArcAA{{v[0], v[1]}, {v[2], v[3]}}};
+    return {PathCommand::ClosePath{}};
+}
+
+PathParseWarning unexpectedNumber(double value) {
+    return {PathParseWarning::UnexpectedToken{"number(" + text::describeNumber(value) + ")"}};
+}
+
+}  // namespace
+
+PathParseResult PathParser::parse(std::string_view data) {
+    const std::vector<Token> tokens = tokenize(data);
+    PathParseResult result;
+    result.commands.reserve(tokens.size() / 2 + 1);
+    std::size_t i = 0;
+    while (i < tokens.size()) {
+        const Token& token = tokens[i];
+        if (token.isNumber) {
+            result.warnings.push_back(unexpectedNumber(token.number));
+            ++i;
+            continue;
+        }
+        const int arity = arityFor(token.letters);
+        if (arity < 0) {
+            result.warnings.push_back({PathParseWarning::UnknownCommand{std::string(token.letters)}});
+            ++i;
+            while (i < tokens.size() && tokens[i].isNumber) ++i;
+            continue;
+        }
+        std::array<double, 6> operands{};
+        for (int got = 0; got < arity; ++got) {
+            const std::size_t operandIndex = i + 1 + static_cast<std::size_t>(got);
+            if (operandIndex >= tokens.size() || !tokens[operandIndex].isNumber) {
+                result.warnings.push_back({PathParseWarning::Truncated{std::string(token.letters), arity, got}});
+                return result;
+            }
+            operands[static_cast<std::size_t>(got)] = tokens[operandIndex].number;
+        }
+        result.commands.push_back(buildCommand(token.letters, operands));
+        i += 1 + static_cast<std::size_t>(arity);
+    }
+    return result;
+}
+
+}  // namespace kerfwright

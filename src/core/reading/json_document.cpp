@@ -1,0 +1,264 @@
+#include "reading/json_document.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace kerfwright::json {
+
+namespace {
+
+using simdjson::dom::element;
+using simdjson::dom::element_type;
+
+constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr double twoToThe63 = 9223372036854775808.0;
+
+struct RewrittenText {
+    std::string text;
+    NumberFaults faults;
+};
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool isNumberCharacter(char c) {
+    return isDigit(c) || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
+}
+
+std::size_t skipDigits(std::string_view text, std::size_t at) {
+    while (at < text.size() && isDigit(text[at])) ++at;
+    return at;
+}
+
+// The number grammar of JSON: -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
+bool isJsonNumber(std::string_view token) {
+    std::size_t at = token.starts_with('-') ? 1 : 0;
+    if (at == token.size() || !isDigit(token[at])) return false;
+    at = token[at] == '0' ? at + 1 : skipDigits(token, at);
+    if (at < token.size() && token[at] == '.') {
+        const std::size_t fractionEnd = skipDigits(token, at + 1);
+        if (fractionEnd == at + 1) return false;
+        at = fractionEnd;
+    }
+    if (at < token.size() && (token[at] == 'e' || token[at] == 'E')) {
+        ++at;
+        if (at < token.size() && (token[at] == '+' || token[at] == '-')) ++at;
+        const std::size_t exponentEnd = skipDigits(token, at);
+        if (exponentEnd == at) return false;
+        at = exponentEnd;
+    }
+    return at == token.size();
+}
+
+template <typename Integer>
+bool parsesWhollyAs(std::string_view token) {
+    Integer value{};
+    const auto result = std::from_chars(token.data(), token.data() + token.size(), value);
+    return result.ec == std::errc{} && result.ptr == token.data() + token.size();
+}
+
+bool parsesAlone(std::string_view token, simdjson::dom::parser& probe) {
+    element ignored;
+    return probe.parse(token.data(), token.size()).get(ignored) == simdjson::SUCCESS;
+}
+
+// What a number literal the parser refuses is rewritten to, if anything.
+std::optional<std::pair<std::string, NumberFault>> replacementFor(std::string_view token,
+                                                                  simdjson::dom::parser& probe) {
+    if (!isJsonNumber(token)) return std::nullopt;
+    const bool integral = token.find_first_of(".eE") == std::string_view::npos;
+    if (integral) {
+        if (parsesWhollyAs<std::int64_t>(token) || parsesWhollyAs<std::uint64_t>(token)) return std::nullopt;
+        // The same value written as a fraction reaches the float parser, which rounds it.
+        std::string asFloat = std::string(token) + ".0";
+        if (parsesAlone(asFloat, probe)) return std::pair{std::move(asFloat), NumberFault::beyondIntegerRange};
+        return std::pair{std::string("0.0"), NumberFault::beyondFloatRange};
+    }
+    if (parsesAlone(token, probe)) return std::nullopt;
+    return std::pair{std::string("0.0"), NumberFault::beyondFloatRange};
+}
+
+// Copies the text with each refused number literal replaced; the position
+// count runs over every number literal outside strings, in text order, which
+// is the order in which a walk of the parsed values meets the numbers.
+RewrittenText rewriteUnparsableNumbers(std::string_view text) {
+    RewrittenText out;
+    out.text.reserve(text.size() + 16);
+    simdjson::dom::parser probe;
+    std::size_t numberPosition = 0;
+    bool inString = false;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const char c = text[at];
+        if (inString) {
+            const std::size_t length = (c == '\\' && at + 1 < text.size()) ? 2 : 1;
+            out.text += text.substr(at, length);
+            inString = c != '"';
+            at += length;
+        } else if (c == '-' || isDigit(c)) {
+            std::size_t end = at;
+            while (end < text.size() && isNumberCharacter(text[end])) ++end;
+            const std::string_view token = text.substr(at, end - at);
+            if (auto replacement = replacementFor(token, probe)) {
+                out.text += replacement->first;
+                out.faults.emplace(numberPosition, replacement->second);
+            } else {
+                out.text += token;
+            }
+            ++numberPosition;
+            at = end;
+        } else {
+            out.text += c;
+            inString = c == '"';
+            ++at;
+        }
+    }
+    return out;
+}
+
+std::size_t numberCount(const element& value) {
+    switch (value.type()) {
+        case element_type::INT64:
+        case element_type::UINT64:
+        case element_type::DOUBLE:
+            return 1;
+        case element_type::ARRAY: {
+            std::size_t count = 0;
+            for (const element child : simdjson::dom::array(value)) count += numberCount(child);
+            return count;
+        }
+        case element_type::OBJECT: {
+            std::size_t count = 0;
+            for (const auto field : simdjson::dom::object(value)) count += numberCount(field.value);
+            return count;
+        }
+        default:
+            return 0;
+    }
+}
+
+// Positions only matter when some number was rewritten; otherwise counting is skipped.
+bool tracksPositions(const JsonValue& value) { return value.faults != nullptr && !value.faults->empty(); }
+
+bool holdsNumber(const JsonValue& value) {
+    const element_type type = value.element.type();
+    return type == element_type::INT64 || type == element_type::UINT64 || type == element_type::DOUBLE;
+}
+
+// Only a number has a position of its own; anything else shares it with the next number.
+std::optional<NumberFault> faultOf(const JsonValue& value) {
+    if (!tracksPositions(value) || !holdsNumber(value)) return std::nullopt;
+    const auto found = value.faults->find(value.numberPosition);
+    if (found == value.faults->end()) return std::nullopt;
+    return found->second;
+}
+
+bool isWholeInIntegerRange(double value) {
+    return std::trunc(value) == value && value >= -twoToThe63 && value < twoToThe63;
+}
+
+}  // namespace
+
+std::variant<ParsedJson, std::string> ParsedJson::parse(std::string_view text) {
+    if (text.starts_with(utf8ByteOrderMark)) text.remove_prefix(utf8ByteOrderMark.size());
+    auto parser = std::make_unique<simdjson::dom::parser>();
+    element root;
+    const auto error = parser->parse(text.data(), text.size()).get(root);
+    if (error == simdjson::SUCCESS) return ParsedJson(std::move(parser), root, std::make_unique<NumberFaults>());
+    if (error != simdjson::NUMBER_ERROR) return std::string(simdjson::error_message(error));
+
+    RewrittenText rewritten = rewriteUnparsableNumbers(text);
+    if (rewritten.faults.empty()) return std::string(simdjson::error_message(error));
+    const auto retryError = parser->parse(rewritten.text.data(), rewritten.text.size()).get(root);
+    if (retryError != simdjson::SUCCESS) return std::string(simdjson::error_message(retryError));
+    return ParsedJson(std::move(parser), root, std::make_unique<NumberFaults>(std::move(rewritten.faults)));
+}
+
+bool isNull(const JsonValue& value) { return value.element.type() == element_type::NULL_VALUE; }
+bool isObject(const JsonValue& value) { return value.element.type() == element_type::OBJECT; }
+bool isArray(const JsonValue& value) { return value.element.type() == element_type::ARRAY; }
+
+bool isNumber(const JsonValue& value) { return holdsNumber(value); }
+
+std::optional<std::string> stringValue(const JsonValue& value) {
+    if (value.element.type() != element_type::STRING) return std::nullopt;
+    return std::string(std::string_view(value.element));
+}
+
+std::optional<bool> booleanValue(const JsonValue& value) {
+    if (value.element.type() != element_type::BOOL) return std::nullopt;
+    return bool(value.element);
+}
+
+std::optional<double> numberValue(const JsonValue& value) {
+    if (faultOf(value) == NumberFault::beyondFloatRange) return std::nullopt;
+    switch (value.element.type()) {
+        case element_type::INT64:
+            return static_cast<double>(std::int64_t(value.element));
+        case element_type::UINT64:
+            return static_cast<double>(std::uint64_t(value.element));
+        case element_type::DOUBLE:
+            return double(value.element);
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<std::int64_t> exactInteger(const JsonValue& value) {
+    if (faultOf(value)) return std::nullopt;
+    switch (value.element.type()) {
+        case element_type::INT64:
+            return std::int64_t(value.element);
+        case element_type::DOUBLE: {
+            const double number = double(value.element);
+            if (!isWholeInIntegerRange(number)) return std::nullopt;
+            return static_cast<std::int64_t>(number);
+        }
+        default:  // an unsigned value here is always above the signed range
+            return std::nullopt;
+    }
+}
+
+std::optional<std::int64_t> truncatedInteger(const JsonValue& value) {
+    if (faultOf(value)) return std::nullopt;
+    switch (value.element.type()) {
+        case element_type::INT64:
+            return std::int64_t(value.element);
+        case element_type::DOUBLE: {
+            const double truncated = std::trunc(double(value.element));
+            if (!isWholeInIntegerRange(truncated)) return std::nullopt;
+            return static_cast<std::int64_t>(truncated);
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+std::vector<std::pair<std::string_view, JsonValue>> members(const JsonValue& object) {
+    std::vector<std::pair<std::string_view, JsonValue>> result;
+    if (!isObject(object)) return result;
+    std::size_t position = object.numberPosition;
+    for (const auto field : simdjson::dom::object(object.element)) {
+        result.emplace_back(field.key, JsonValue{field.value, position, object.faults});
+        if (tracksPositions(object)) position += numberCount(field.value);
+    }
+    return result;
+}
+
+std::map<std::string_view, JsonValue> lastMembers(const JsonValue& object) {
+    std::map<std::string_view, JsonValue> result;
+    for (const auto& [key, value] : members(object)) result.insert_or_assign(key, value);
+    return result;
+}
+
+std::vector<JsonValue> elements(const JsonValue& array) {
+    std::vector<JsonValue> result;
+    if (!isArray(array)) return result;
+    std::size_t position = array.numberPosition;
+    for (const element child : simdjson::dom::array(array.element)) {
+        result.push_back(JsonValue{child, position, array.faults});
+        if (tracksPositions(array)) position += numberCount(child);
+    }
+    return result;
+}
+
+}  // namespace kerfwright::json

@@ -1,0 +1,306 @@
+#include "reading/json_records.h"
+
+#include <charconv>
+#include <utility>
+
+#include "reading/json_document.h"
+
+namespace kerfwright {
+
+namespace {
+
+using json::JsonValue;
+using Members = std::map<std::string_view, JsonValue>;
+
+// Thrown inside the decoder only; the decode functions turn it into their result.
+struct DecodeFailure {
+    std::string text;
+};
+
+std::string decimalText(std::size_t value) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    return std::string(digits, result.ptr);
+}
+
+std::string memberPath(const std::string& path, std::string_view key) {
+    return path.empty() ? std::string(key) : path + "." + std::string(key);
+}
+
+std::string elementPath(const std::string& path, std::size_t position) {
+    return path + "[" + decimalText(position) + "]";
+}
+
+std::string shownPath(const std::string& path) { return path.empty() ? "top level" : path; }
+
+[[noreturn]] void failWrongType(const std::string& path, std::string_view expected) {
+    throw DecodeFailure{"wrong type at " + shownPath(path) + ": expected " + std::string(expected)};
+}
+
+[[noreturn]] void failNull(const std::string& path) { throw DecodeFailure{"null value at " + shownPath(path)}; }
+
+[[noreturn]] void failDoesNotFit(const std::string& path) {
+    throw DecodeFailure{"number does not fit at " + shownPath(path)};
+}
+
+std::string decodeString(const JsonValue& value, const std::string& path) {
+    auto text = json::stringValue(value);
+    if (!text) failWrongType(path, "a string");
+    return std::move(*text);
+}
+
+bool decodeBoolean(const JsonValue& value, const std::string& path) {
+    const auto flag = json::booleanValue(value);
+    if (!flag) failWrongType(path, "a boolean");
+    return *flag;
+}
+
+std::int64_t decodeInteger(const JsonValue& value, const std::string& path) {
+    if (!json::isNumber(value)) failWrongType(path, "an integer");
+    const auto integer = json::exactInteger(value);
+    if (!integer) failDoesNotFit(path);
+    return *integer;
+}
+
+double decodeNumber(const JsonValue& value, const std::string& path) {
+    if (!json::isNumber(value)) failWrongType(path, "a number");
+    const auto number = json::numberValue(value);
+    if (!number) failDoesNotFit(path);
+    return *number;
+}
+
+template <auto decodeElement>
+auto decodeArray(const JsonValue& value, const std::string& path) {
+    using Element = decltype(decodeElement(value, path));
+    if (!json::isArray(value)) failWrongType(path, "an array");
+    std::vector<Element> decoded;
+    std::size_t position = 0;
+    for (const JsonValue& element : json::elements(value)) {
+        const std::string itemPath = elementPath(path, position++);
+        if (json::isNull(element)) failNull(itemPath);
+        decoded.push_back(decodeElement(element, itemPath));
+    }
+    return decoded;
+}
+
+// An object's members; a repeated key counts with its last value.
+Members decodeMembers(const JsonValue& value, const std::string& path) {
+    if (json::isNull(value)) failNull(path);
+    if (!json::isObject(value)) failWrongType(path, "an object");
+    return json::lastMembers(value);
+}
+
+template <typename Decode>
+auto requiredField(const Members& members, const std::string& path, std::string_view key, Decode decode) {
+    const auto found = members.find(key);
+    if (found == members.end()) {
+        throw DecodeFailure{"missing key \"" + std::string(key) + "\" at " + shownPath(path)};
+    }
+    const std::string keyPath = memberPath(path, key);
+    if (json::isNull(found->second)) failNull(keyPath);
+    return decode(found->second, keyPath);
+}
+
+template <typename Decode>
+auto optionalField(const Members& members, const std::string& path, std::string_view key, Decode decode)
+    -> std::optional<decltype(decode(std::declval<JsonValue>(), path))> {
+    const auto found = members.find(key);
+    if (found == members.end() || json::isNull(found->second)) return std::nullopt;
+    return decode(found->second, memberPath(path, key));
+}
+
+// Braced initialisation runs left to right, so the first violation reported
+// is the one of the earliest field.
+
+RawComponent decodeComponent(const JsonValue& value, const std::string& path) {
+    const Members members = decodeMembers(value, path);
+    return RawComponent{
+        requiredField(members, path, "obj_id", decodeInteger),
+        requiredField(members, path, "transform", decodeString),
+    };
+}
+
+RawObject decodeObject(const JsonValue& value, const std::string& path) {
+    const Members fields = decodeMembers(value, path);
+    return RawObject{
+        requiredField(fields, path, "obj_id", decodeInteger),
+        optionalField(fields, path, "name", decodeString),
+        requiredField(fields, path, "type", decodeString),
+        optionalField(fields, path, "color", decodeString),
+        optionalField(fields, path, "flags", decodeArray<decodeString>),
+        optionalField(fields, path, "path_data", decodeString),
+        optionalField(fields, path, "is_closed", decodeBoolean),
+        optionalField(fields, path, "file_name", decodeString),
+        optionalField(fields, path, "width", decodeInteger),
+        optionalField(fields, path, "height", decodeInteger),
+        optionalField(fields, path, "components", decodeArray<decodeComponent>),
+        optionalField(fields, path, "center_x", decodeNumber),
+        optionalField(fields, path, "center_y", decodeNumber),
+        optionalField(fields, path, "radius_x", decodeNumber),
+        optionalField(fields, path, "radius_y", decodeNumber),
+        optionalField(fields, path, "point_0_x", decodeNumber),
+        optionalField(fields, path, "point_0_y", decodeNumber),
+        optionalField(fields, path, "point_1_x", decodeNumber),
+        optionalField(fields, path, "point_1_y", decodeNumber),
+        optionalField(fields, path, "point_2_x", decodeNumber),
+        optionalField(fields, path, "point_2_y", decodeNumber),
+        optionalField(fields, path, "angle_aob", decodeNumber),
+    };
+}
+
+RawCanvas decodeCanvas(const JsonValue& value, const std::string& path) {
+    const Members members = decodeMembers(value, path);
+    return RawCanvas{
+        requiredField(members, path, "index", decodeInteger),
+        optionalField(members, path, "name", decodeString),
+        requiredField(members, path, "components", decodeArray<decodeComponent>),
+        requiredField(members, path, "obj_list", decodeArray<decodeObject>),
+    };
+}
+
+RawLACDocument decodeSceneRoot(const JsonValue& value, const std::string& path) {
+    const Members members = decodeMembers(value, path);
+    return RawLACDocument{
+        optionalField(members, path, "Application", decodeString),
+        optionalField(members, path, "FileVersion", decodeString),
+        requiredField(members, path, "canvas_list", decodeArray<decodeCanvas>),
+    };
+}
+
+RawObjectSetting decodeObjectSetting(const JsonValue& value, const std::string& path) {
+    const Members members = decodeMembers(value, path);
+    return RawObjectSetting{
+        requiredField(members, path, "obj_id", decodeInteger),
+        requiredField(members, path, "process_type", decodeString),
+    };
+}
+
+RawMakingPlate decodeMakingPlate(const JsonValue& value, const std::string& path) {
+    const Members members = decodeMembers(value, path);
+    return RawMakingPlate{optionalField(members, path, "components", decodeArray<decodeComponent>)};
+}
+
+RawMakingBatch decodeMakingBatch(const JsonValue& value, const std::string& path) {
+    const Members members = decodeMembers(value, path);
+    return RawMakingBatch{optionalField(members, path, "making_plate_list", decodeArray<decodeMakingPlate>)};
+}
+
+RawCanvasSettings decodeCanvasSettings(const JsonValue& value, const std::string& path) {
+    const Members members = decodeMembers(value, path);
+    return RawCanvasSettings{
+        requiredField(members, path, "index", decodeInteger),
+        requiredField(members, path, "object_settings", decodeArray<decodeObjectSetting>),
+        optionalField(members, path, "making_batch_list", decodeArray<decodeMakingBatch>),
+    };
+}
+
+RawProcessSettings decodeSettingsRoot(const JsonValue& value, const std::string& path) {
+    const Members members = decodeMembers(value, path);
+    return RawProcessSettings{requiredField(members, path, "canvas_settings", decodeArray<decodeCanvasSettings>)};
+}
+
+template <typename Record>
+std::variant<Record, JsonDecodeError> decodeFile(std::string_view bytes,
+                                                 Record (*decodeRoot)(const JsonValue&, const std::string&)) {
+    auto parsed = json::ParsedJson::parse(bytes);
+    if (auto* message = std::get_if<std::string>(&parsed)) return JsonDecodeError{"malformed JSON: " + *message};
+    try {
+        return decodeRoot(std::get<json::ParsedJson>(parsed).root(), "");
+    } catch (const DecodeFailure& failure) {
+        return JsonDecodeError{failure.text};
+    }
+}
+
+std::vector<LACComponent> toComponents(const std::vector<RawComponent>& raw) {
+    std::vector<LACComponent> components;
+    components.reserve(raw.size());
+    for (const RawComponent& component : raw) components.push_back(toComponent(component));
+    return components;
+}
+
+LACObject::Kind kindOf(const RawObject& raw, std::optional<LACObjectType> type) {
+    if (!type) return LACObject::Unknown{};
+    switch (*type) {
+        case LACObjectType::path:
+            return LACObject::Path{raw.pathData.value_or(""), raw.isClosed.value_or(false)};
+        case LACObjectType::rasterImage:
+            return LACObject::RasterImage{raw.fileName.value_or(""), raw.width.value_or(0), raw.height.value_or(0)};
+        case LACObjectType::ellipse:
+            return LACObject::Ellipse{raw.centerX.value_or(0), raw.centerY.value_or(0), raw.radiusX.value_or(0),
+                                      raw.radiusY.value_or(0)};
+        case LACObjectType::centerPointArc:
+            return LACObject::CenterPointArc{
+                Point2D{raw.point0X.value_or(0), raw.point0Y.value_or(0)},
+                Point2D{raw.point1X.value_or(0), raw.point1Y.value_or(0)},
+                Point2D{raw.point2X.value_or(0), raw.point2Y.value_or(0)},
+                raw.angleAOB.value_or(0),
+            };
+        case LACObjectType::attachedGroup:
+        case LACObjectType::modelGroup:
+            return LACObject::Group{toComponents(raw.components.value_or(std::vector<RawComponent>{}))};
+    }
+    return LACObject::Unknown{};
+}
+
+}  // namespace
+
+std::variant<RawLACDocument, JsonDecodeError> decodeScene(std::string_view bytes) {
+    return decodeFile<RawLACDocument>(bytes, decodeSceneRoot);
+}
+
+std::variant<RawProcessSettings, JsonDecodeError> decodeProcessSettings(std::string_view bytes) {
+    return decodeFile<RawProcessSettings>(bytes, decodeSettingsRoot);
+}
+
+LACComponent toComponent(const RawComponent& raw) { return LACComponent{raw.objId, raw.transform}; }
+
+LACObject toObject(const RawObject& raw) {
+    const std::optional<LACObjectType> type = lacObjectTypeFromText(raw.type);
+    return LACObject{
+        raw.objId,
+        raw.name.value_or(""),
+        type,
+        raw.type,
+        raw.color,
+        raw.flags.value_or(std::vector<std::string>{}),
+        kindOf(raw, type),
+    };
+}
+
+LACCanvas toCanvas(const RawCanvas& raw) {
+    std::vector<LACObject> objects;
+    objects.reserve(raw.objList.size());
+    for (const RawObject& object : raw.objList) objects.push_back(toObject(object));
+    return LACCanvas{raw.index, raw.name.value_or(""), toComponents(raw.components), std::move(objects)};
+}
+
+LACProcessSettings toProcessSettings(const RawProcessSettings& raw) {
+    LACProcessSettings settings;
+    for (const RawCanvasSettings& canvas : raw.canvasSettings) {
+        std::map<std::int64_t, std::string> processTypes;
+        for (const RawObjectSetting& setting : canvas.objectSettings) {
+            processTypes.insert_or_assign(setting.objId, setting.processType);
+        }
+        // A repeated canvas index replaces the earlier table whole.
+        settings.perCanvas.insert_or_assign(canvas.index, std::move(processTypes));
+    }
+    return settings;
+}
+
+std::map<std::int64_t, std::vector<Plate>> plateComponentsByCanvas(const RawProcessSettings& raw) {
+    std::map<std::int64_t, std::vector<Plate>> platesByCanvas;
+    for (const RawCanvasSettings& canvas : raw.canvasSettings) {
+        std::vector<Plate> plates;
+        for (const RawMakingBatch& batch : canvas.makingBatchList.value_or(std::vector<RawMakingBatch>{})) {
+            for (const RawMakingPlate& plate : batch.makingPlateList.value_or(std::vector<RawMakingPlate>{})) {
+                Plate components = toComponents(plate.components.value_or(std::vector<RawComponent>{}));
+                if (!components.empty()) plates.push_back(std::move(components));
+            }
+        }
+        // A canvas index seen again keeps its earlier plates unless this entry brings some.
+        if (!plates.empty()) platesByCanvas.insert_or_assign(canvas.index, std::move(plates));
+    }
+    return platesByCanvas;
+}
+
+}  // namespace kerfwright

@@ -1,0 +1,102 @@
+#pragma once
+// The scene ("2D/2dmodel.json") and the project settings
+// ("Metadata2D/project_settings.json"): strict decoding into records that
+// mirror the JSON one to one, and the lenient conversion of those records into
+// the document model.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "reading/model.h"
+
+namespace kerfwright {
+
+struct RawComponent {
+    std::int64_t objId = 0;
+    std::string transform;
+};
+
+struct RawObject {
+    std::int64_t objId = 0;
+    std::optional<std::string> name;
+    std::string type;
+    std::optional<std::string> color;
+    std::optional<std::vector<std::string>> flags;
+    std::optional<std::string> pathData;
+    std::optional<bool> isClosed;
+    std::optional<std::string> fileName;
+    std::optional<std::int64_t> width;
+    std::optional<std::int64_t> height;
+    std::optional<std::vector<RawComponent>> components;
+    std::optional<double> centerX;
+    std::optional<double> centerY;
+    std::optional<double> radiusX;
+    std::optional<double> radiusY;
+    std::optional<double> point0X;
+    std::optional<double> point0Y;
+    std::optional<double> point1X;
+    std::optional<double> point1Y;
+    std::optional<double> point2X;
+    std::optional<double> point2Y;
+    std::optional<double> angleAOB;
+};
+
+struct RawCanvas {
+    std::int64_t index = 0;
+    std::optional<std::string> name;
+    std::vector<RawComponent> components;
+    std::vector<RawObject> objList;
+};
+
+struct RawLACDocument {
+    std::optional<std::string> application;
+    std::optional<std::string> fileVersion;
+    std::vector<RawCanvas> canvasList;
+};
+
+struct RawObjectSetting {
+    std::int64_t objId = 0;
+    std::string processType;
+};
+
+struct RawMakingPlate {
+    std::optional<std::vector<RawComponent>> components;
+};
+
+struct RawMakingBatch {
+    std::optional<std::vector<RawMakingPlate>> makingPlateList;
+};
+
+struct RawCanvasSettings {
+    std::int64_t index = 0;
+    std::vector<RawObjectSetting> objectSettings;
+    std::optional<std::vector<RawMakingBatch>> makingBatchList;
+};
+
+struct RawProcessSettings {
+    std::vector<RawCanvasSettings> canvasSettings;
+};
+
+// Why a file was rejected: the kind of failure and the path of keys and array
+// positions where it happened, e.g.
+// "wrong type at canvas_list[0].obj_list[3].width: expected an integer".
+struct JsonDecodeError {
+    std::string text;
+};
+
+std::variant<RawLACDocument, JsonDecodeError> decodeScene(std::string_view bytes);
+std::variant<RawProcessSettings, JsonDecodeError> decodeProcessSettings(std::string_view bytes);
+
+LACComponent toComponent(const RawComponent& raw);
+LACObject toObject(const RawObject& raw);
+LACCanvas toCanvas(const RawCanvas& raw);
+LACProcessSettings toProcessSettings(const RawProcessSettings& raw);
+// All batches of a canvas flattened into one list of non-empty plates.
+std::map<std::int64_t, std::vector<Plate>> plateComponentsByCanvas(const RawProcessSettings& raw);
+
+}  // namespace kerfwright

@@ -1,0 +1,140 @@
+#include "reading/lac_reader.h"
+
+#include <utility>
+
+#include "reading/json_document.h"
+#include "reading/json_records.h"
+#include "reading/process_config.h"
+#include "reading/zip_archive.h"
+
+namespace kerfwright::LACReader {
+
+namespace {
+
+constexpr std::string_view sceneEntry = "2D/2dmodel.json";
+constexpr std::string_view settingsEntry = "Metadata2D/project_settings.json";
+constexpr std::string_view configFolder = "Metadata2D/";
+constexpr std::string_view configExtension = ".config";
+constexpr std::string_view imageFolder = "2D/Objects/";
+
+// Machine, material and laser settings gathered over all configuration files.
+struct GatheredConfig {
+    std::optional<std::string> machineName;
+    std::optional<LACMaterialInfo> material;
+    std::map<std::string, LACLaserSettings> laserSettings;
+};
+
+// The text after the last "/".
+std::string fileNameOf(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+bool isConfigFile(std::string_view path) {
+    return path.starts_with(configFolder) && path.ends_with(configExtension);
+}
+
+std::string extractEntry(std::string_view path, const zip::Archive& archive) {
+    const zip::Entry* entry = archive.find(path);
+    if (entry == nullptr) throw LACReadError::missingEntry(std::string(path));
+    auto extracted = archive.extract(*entry);
+    if (auto* failure = std::get_if<zip::ZipError>(&extracted)) {
+        throw LACReadError::extractFailed(std::string(path), failure->text);
+    }
+    return std::move(std::get<std::string>(extracted));
+}
+
+template <typename Record>
+Record decodedOrThrow(std::variant<Record, JsonDecodeError> decoded, std::string_view entry) {
+    if (auto* failure = std::get_if<JsonDecodeError>(&decoded)) {
+        throw LACReadError::decodeFailed(std::string(entry), failure->text);
+    }
+    return std::move(std::get<Record>(decoded));
+}
+
+// A configuration file that cannot be extracted or parsed, or whose top level
+// is no object, contributes nothing.
+void gatherConfig(const zip::Archive& archive, const zip::Entry& entry, GatheredConfig& gathered) {
+    const auto extracted = archive.extract(entry);
+    const auto* bytes = std::get_if<std::string>(&extracted);
+    if (bytes == nullptr) return;
+    const auto parsed = json::ParsedJson::parse(*bytes);
+    const auto* document = std::get_if<json::ParsedJson>(&parsed);
+    if (document == nullptr || !json::isObject(document->root())) return;
+    const json::JsonValue root = document->root();
+
+    // The first material and the first machine name found win; laser
+    // settings of a later file replace those of an earlier one.
+    auto material = ProcessConfig::parseMaterialConfig(root);
+    if (material && !gathered.material) gathered.material = std::move(material);
+    for (auto& [processType, settings] : ProcessConfig::parseProcessConfig(root)) {
+        gathered.laserSettings.insert_or_assign(processType, std::move(settings));
+    }
+    auto machineName = ProcessConfig::parseMachineConfig(root, fileNameOf(entry.path));
+    if (machineName && !gathered.machineName) gathered.machineName = std::move(machineName);
+}
+
+void storeImage(const zip::Archive& archive, const zip::Entry& entry, std::map<std::string, std::string>& imageData) {
+    auto extracted = archive.extract(entry);
+    if (auto* failure = std::get_if<zip::ZipError>(&extracted)) {
+        throw LACReadError::extractFailed(entry.path, failure->text);
+    }
+    imageData.insert_or_assign(fileNameOf(entry.path), std::move(std::get<std::string>(extracted)));
+}
+
+std::optional<LACProcessConfig> processConfigOf(GatheredConfig gathered) {
+    if (!gathered.material && gathered.laserSettings.empty() && !gathered.machineName) return std::nullopt;
+    return LACProcessConfig{std::move(gathered.machineName), std::move(gathered.material),
+                            std::move(gathered.laserSettings)};
+}
+
+LACDocument readArchive(const zip::Archive& archive) {
+    // Both required entries are extracted before either is decoded, which
+    // fixes the error a file with several faults reports.
+    const std::string sceneBytes = extractEntry(sceneEntry, archive);
+    const std::string settingsBytes = extractEntry(settingsEntry, archive);
+    const RawLACDocument scene = decodedOrThrow(decodeScene(sceneBytes), sceneEntry);
+    const RawProcessSettings settings = decodedOrThrow(decodeProcessSettings(settingsBytes), settingsEntry);
+
+    std::vector<LACCanvas> canvases;
+    canvases.reserve(scene.canvasList.size());
+    for (const RawCanvas& canvas : scene.canvasList) canvases.push_back(toCanvas(canvas));
+
+    std::map<std::string, std::string> imageData;
+    GatheredConfig gathered;
+    for (const zip::Entry& entry : archive.entries()) {
+        if (entry.type != zip::EntryType::file) continue;
+        if (isConfigFile(entry.path)) {
+            gatherConfig(archive, entry, gathered);
+        } else if (entry.path.starts_with(imageFolder)) {
+            storeImage(archive, entry, imageData);
+        }
+    }
+
+    return LACDocument{
+        scene.application,
+        scene.fileVersion,
+        std::move(canvases),
+        toProcessSettings(settings),
+        std::move(imageData),
+        plateComponentsByCanvas(settings),
+        processConfigOf(std::move(gathered)),
+    };
+}
+
+LACDocument readOpened(std::variant<zip::Archive, zip::ZipError> opened, const std::filesystem::path& location) {
+    if (auto* failure = std::get_if<zip::ZipError>(&opened)) {
+        throw LACReadError::openFailed(location.string(), failure->text);
+    }
+    return readArchive(std::get<zip::Archive>(opened));
+}
+
+}  // namespace
+
+LACDocument read(const std::filesystem::path& file) { return readOpened(zip::Archive::open(file), file); }
+
+LACDocument readFromMemory(std::string_view archiveBytes, const std::filesystem::path& displayPath) {
+    return readOpened(zip::Archive::openInMemory(archiveBytes), displayPath);
+}
+
+}  // namespace kerfwright::LACReader

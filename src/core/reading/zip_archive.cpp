@@ -1,0 +1,125 @@
+#include "reading/zip_archive.h"
+
+#include <zip.h>
+
+#include <utility>
+
+namespace kerfwright::zip {
+
+namespace {
+
+constexpr std::size_t chunkSize = 16384;
+
+constexpr std::uint32_t unixTypeMask = 0170000;
+constexpr std::uint32_t unixDirectory = 0040000;
+constexpr std::uint32_t unixSymlink = 0120000;
+
+std::string errorText(zip_error_t* error) { return zip_error_strerror(error); }
+
+// The error's text; the error is released.
+ZipError takeError(zip_error_t* error) {
+    ZipError failure{errorText(error)};
+    zip_error_fini(error);
+    return failure;
+}
+
+std::string errorTextForCode(int code) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string text = errorText(&error);
+    zip_error_fini(&error);
+    return text;
+}
+
+// The mode bits that Unix archivers keep in the high half of the external attributes.
+std::uint32_t unixMode(::zip* archive, zip_uint64_t index) {
+    zip_uint8_t hostSystem = 0;
+    zip_uint32_t attributes = 0;
+    if (zip_file_get_external_attributes(archive, index, 0, &hostSystem, &attributes) != 0) return 0;
+    return attributes >> 16;
+}
+
+EntryType entryType(std::string_view path, std::uint32_t mode) {
+    if (path.ends_with('/') || (mode & unixTypeMask) == unixDirectory) return EntryType::directory;
+    if ((mode & unixTypeMask) == unixSymlink) return EntryType::symlink;
+    return EntryType::file;
+}
+
+std::vector<Entry> listEntries(::zip* archive) {
+    std::vector<Entry> entries;
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const auto index = static_cast<zip_uint64_t>(i);
+        const char* name = zip_get_name(archive, index, ZIP_FL_ENC_GUESS);
+        std::string path = name ? name : "";
+        const EntryType type = entryType(path, unixMode(archive, index));
+        entries.push_back(Entry{std::move(path), type, index});
+    }
+    return entries;
+}
+
+bool isEmpty(zip_source_t* source) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    return zip_source_stat(source, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE) != 0 && stat.size == 0;
+}
+
+}  // namespace
+
+void Archive::Discard::operator()(::zip* archive) const { zip_discard(archive); }
+
+std::variant<Archive, ZipError> Archive::open(const std::filesystem::path& file) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_file_create(file.c_str(), 0, -1, &error);  // -1: to the end of the file
+    if (source == nullptr) return takeError(&error);
+    return fromSource(source, &error);
+}
+
+std::variant<Archive, ZipError> Archive::openInMemory(std::string_view bytes) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    if (source == nullptr) return takeError(&error);
+    return fromSource(source, &error);
+}
+
+// A file of no bytes at all is refused like any other non-archive: the library
+// would otherwise take it for an empty archive.
+std::variant<Archive, ZipError> Archive::fromSource(zip_source_t* source, zip_error_t* error) {
+    if (isEmpty(source)) {
+        zip_source_free(source);
+        zip_error_fini(error);
+        return ZipError{errorTextForCode(ZIP_ER_NOZIP)};
+    }
+    ::zip* handle = zip_open_from_source(source, ZIP_RDONLY, error);
+    if (handle == nullptr) {
+        zip_source_free(source);
+        return takeError(error);
+    }
+    zip_error_fini(error);
+    return Archive(std::unique_ptr<::zip, Discard>(handle), listEntries(handle));
+}
+
+const Entry* Archive::find(std::string_view path) const {
+    for (const Entry& entry : entries_) {
+        if (entry.path == path) return &entry;
+    }
+    return nullptr;
+}
+
+std::variant<std::string, ZipError> Archive::extract(const Entry& entry) const {
+    zip_file_t* file = zip_fopen_index(handle_.get(), entry.index, 0);
+    if (file == nullptr) return ZipError{errorText(zip_get_error(handle_.get()))};
+    const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, zip_fclose);
+    std::string bytes;
+    char chunk[chunkSize];
+    for (;;) {
+        const zip_int64_t read = zip_fread(file, chunk, chunkSize);
+        if (read < 0) return ZipError{zip_file_strerror(file)};
+        if (read == 0) return bytes;
+        bytes.append(chunk, static_cast<std::size_t>(read));
+    }
+}
+
+}  // namespace kerfwright::zip

@@ -1,0 +1,32 @@
+#pragma once
+// The six output layers and the mapping of process types onto them.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kerfwright {
+
+enum class LayerKind { engraveImage, engraveFill, engraveLine, score, cut, unknown };
+
+inline constexpr std::array<LayerKind, 6> kAllLayerKinds = {
+    LayerKind::engraveImage, LayerKind::engraveFill, LayerKind::engraveLine,
+    LayerKind::score,        LayerKind::cut,         LayerKind::unknown,
+};
+// Raster engraving first, cutting after all engraving and scoring.
+inline constexpr std::array<LayerKind, 6> kLayerDrawOrder = kAllLayerKinds;
+
+std::string_view rawValue(LayerKind layer);           // "Engrave-Image", ..., "Unknown"
+std::optional<std::string_view> stroke(LayerKind layer);  // "#RRGGBB"
+std::optional<std::string_view> fill(LayerKind layer);
+double strokeWidthMillimeters(LayerKind layer);
+std::optional<LayerKind> layerKindFromText(std::string_view text);
+
+namespace LayerMapper {
+// Exact, case-sensitive; anything unrecognised, and no process type, is unknown.
+LayerKind layer(const std::string* processType);
+LayerKind layer(std::optional<std::string_view> processType);
+}  // namespace LayerMapper
+
+}  // namespace kerfwright

@@ -1,0 +1,161 @@
+#include "text/number_text.h"
+
+#include <locale.h>
+#include <stdlib.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <system_error>
+
+namespace kerfwright::text {
+namespace {
+
+// strtod skips these before a number; a token that starts with one is not a
+// number as a whole.
+bool isCWhitespace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isPlainDecimalCharacter(char c) {
+    return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '-' || c == '+';
+}
+
+// Text made only of digits, points, exponent letters and signs is decimal (or
+// nothing at all), which from_chars reads exactly as strtod would, without a
+// locale and without a copy.
+bool isPlainDecimal(std::string_view token) {
+    for (char c : token) {
+        if (!isPlainDecimalCharacter(c)) return false;
+    }
+    return true;
+}
+
+// The "C" locale, made once: strtod_l reads with it whatever the process
+// locale says the decimal point is.
+locale_t cLocale() {
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+std::optional<double> parseWithCLibrary(std::string_view token) {
+    const std::string terminated(token);
+    char* end = nullptr;
+    const double value = strtod_l(terminated.c_str(), &end, cLocale());
+    if (end != terminated.c_str() + terminated.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<double> parsePlainDecimal(std::string_view token) {
+    std::string_view digits = token;
+    if (digits.front() == '+') {
+        digits.remove_prefix(1);
+        // from_chars would take the second sign that strtod refuses.
+        if (digits.empty() || digits.front() == '-' || digits.front() == '+') return std::nullopt;
+    }
+    double value = 0;
+    const char* end = digits.data() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.data(), end, value, std::chars_format::general);
+    if (error == std::errc::result_out_of_range) {
+        // strtod gives an infinity or the nearest subnormal or zero here.
+        return parseWithCLibrary(token);
+    }
+    if (error != std::errc() || stop != end) return std::nullopt;
+    return value;
+}
+
+struct ScientificParts {
+    bool negative;
+    std::string digits;  // significant digits without the point
+    int exponent;        // decimal exponent of d.ddd x 10^exponent
+};
+
+// Splits the shortest scientific text ("-1.25e+03") into its parts.
+ScientificParts shortestScientificParts(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    ScientificParts parts{false, {}, 0};
+    std::size_t index = 0;
+    if (text[index] == '-') {
+        parts.negative = true;
+        ++index;
+    }
+    const std::size_t exponentMark = text.find('e');
+    for (; index < exponentMark; ++index) {
+        if (text[index] != '.') parts.digits.push_back(text[index]);
+    }
+    std::string_view exponentText = text.substr(exponentMark + 1);
+    if (exponentText.front() == '+') exponentText.remove_prefix(1);
+    std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), parts.exponent);
+    return parts;
+}
+
+// Plain decimal form of digits d1d2d3... scaled by 10^exponent, always with a
+// fractional part.
+std::string plainDecimal(const ScientificParts& parts) {
+    std::string out;
+    if (parts.negative) out.push_back('-');
+    const int digitCount = static_cast<int>(parts.digits.size());
+    if (parts.exponent < 0) {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-parts.exponent - 1), '0');
+        out += parts.digits;
+        return out;
+    }
+    const int integerDigits = parts.exponent + 1;
+    if (digitCount <= integerDigits) {
+        out += parts.digits;
+        out.append(static_cast<std::size_t>(integerDigits - digitCount), '0');
+        out += ".0";
+        return out;
+    }
+    out.append(parts.digits, 0, static_cast<std::size_t>(integerDigits));
+    out.push_back('.');
+    out.append(parts.digits, static_cast<std::size_t>(integerDigits));
+    return out;
+}
+
+const char* specialValueText(double value) {
+    if (std::isnan(value)) return "nan";
+    return value < 0 ? "-inf" : "inf";
+}
+
+}  // namespace
+
+std::optional<double> parseWholeNumber(std::string_view token) {
+    if (token.empty() || isCWhitespace(token.front())) return std::nullopt;
+    // strtod would stop at an embedded NUL and leave the rest unread.
+    if (token.find('\0') != std::string_view::npos) return std::nullopt;
+    if (isPlainDecimal(token)) return parsePlainDecimal(token);
+    return parseWithCLibrary(token);
+}
+
+void appendPrintfG(std::string& out, double value) {
+    if (std::isnan(value)) {
+        out += "nan";
+        return;
+    }
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+    out.append(buffer, result.ptr);
+}
+
+std::string describeNumber(double value) {
+    if (!std::isfinite(value)) return specialValueText(value);
+    const ScientificParts parts = shortestScientificParts(value);
+    if (parts.exponent >= -4 && parts.exponent < 16) return plainDecimal(parts);
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    return std::string(buffer, result.ptr);
+}
+
+std::string shortestRoundTrip(double value) {
+    if (!std::isfinite(value)) return specialValueText(value);
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+}  // namespace kerfwright::text

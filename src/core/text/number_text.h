@@ -1,0 +1,31 @@
+#pragma once
+// Conversions between numbers and text that never consult the process locale:
+// a desktop application sets it, after which strtod and printf would read and
+// write "3,5".
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kerfwright::text {
+
+// Reads the whole text as a number the way C's strtod does in the "C" locale:
+// optional sign, decimal digits with an optional point and exponent, a
+// hexadecimal form after 0x, or inf, infinity, nan in any letter case. Leading
+// white space, an empty text or anything left over gives nothing.
+std::optional<double> parseWholeNumber(std::string_view token);
+
+// Appends the value as printf's "%g" with its default precision of six
+// significant digits would write it. A NaN is written "nan" whatever its sign.
+void appendPrintfG(std::string& out, double value);
+
+// The shortest decimal text that reads back as the same value, with ".0" after
+// whole values, in exponent form ("1e+16", "1e-05") when the decimal exponent
+// is below -4 or at least 16; "inf", "-inf", "nan" for the special values.
+std::string describeNumber(double value);
+
+// The shortest decimal text that reads back as the same value ("5", "0.1",
+// "1e+20", "-0"); used where a reader must get the exact double back.
+std::string shortestRoundTrip(double value);
+
+}  // namespace kerfwright::text

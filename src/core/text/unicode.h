@@ -1,0 +1,44 @@
+#pragma once
+// Unicode helpers for text that comes from project files: stepping through
+// UTF-8 by code point and by user-perceived character (extended grapheme
+// cluster), and the character properties the parsers test.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kerfwright::text {
+
+inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+struct DecodedCodePoint {
+    char32_t value;      // kReplacementCharacter for a malformed sequence
+    std::size_t length;  // bytes consumed, at least 1
+};
+
+// Decodes the code point that starts at byte `position` (which must be inside
+// `text`). A malformed or truncated sequence yields U+FFFD and consumes one byte.
+DecodedCodePoint decodeUtf8(std::string_view text, std::size_t position);
+
+void appendUtf8(std::string& out, char32_t codePoint);
+
+// Byte offset just past the user-perceived character that starts at `position`.
+std::size_t graphemeEnd(std::string_view text, std::size_t position);
+
+// One user-perceived character: its bytes and the code point it starts with,
+// the one its properties are judged by.
+struct Grapheme {
+    std::string_view text;
+    char32_t firstCodePoint;
+};
+
+// The user-perceived character that starts at byte `position` (inside `text`).
+Grapheme graphemeAt(std::string_view text, std::size_t position);
+
+// Properties of a character, judged by its first code point (the way a
+// combining mark after a letter still makes a letter).
+bool isLetter(char32_t codePoint);      // Unicode Alphabetic
+bool isNumber(char32_t codePoint);      // has a Unicode numeric value
+bool isWhitespace(char32_t codePoint);  // Unicode White_Space
+
+}  // namespace kerfwright::text

@@ -1,0 +1,71 @@
+#pragma once
+// Names and writes the outputs of one load: SVG files and their sidecars.
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "reading/model.h"
+#include "writers/svg_writer.h"
+
+namespace kerfwright {
+
+// The result of reading and converting one file.
+struct LoadedDocument {
+    std::filesystem::path sourcePath;
+    LACDocument document;
+    std::vector<CanvasConversion> conversions;
+};
+
+// Reads and converts with the fixed margin of 5 mm. Throws LACReadError.
+LoadedDocument loadDocument(const std::filesystem::path& sourcePath);
+inline constexpr double kConversionMarginMillimeters = 5.0;
+
+// "Failed to read " + file name + ": " + the error's description.
+std::string readFailureMessage(const std::filesystem::path& sourcePath, const std::string& errorDescription);
+
+// The file name of a conversion's SVG, from the source name, canvas and plate.
+std::string filename(const CanvasConversion& conversion, const LoadedDocument& loaded);
+
+// The names Save All gives the conversions, in order: a name already used
+// earlier in the same save gets "-2" (then "-3", ...) before ".svg".
+std::vector<std::string> saveAllFileNames(const LoadedDocument& loaded);
+
+struct WriteFailure {
+    std::string description;  // names the path
+};
+
+// Writes UTF-8 text through a temporary file that replaces the target in one
+// step; on failure an earlier file of that name stays as it was.
+std::optional<WriteFailure> writeTextAtomically(const std::filesystem::path& path, std::string_view text);
+
+// The sidecar's location: the SVG's with its last extension replaced by .txt.
+std::filesystem::path sidecarPath(const std::filesystem::path& svgPath);
+
+// Writes the sidecar beside the SVG when the document has a process
+// configuration; returns its path when written. A failed write is dropped.
+std::optional<std::filesystem::path> writeSidecar(const CanvasConversion& conversion,
+                                                  const LoadedDocument& loaded,
+                                                  const std::filesystem::path& svgPath);
+
+struct SavedConversion {
+    std::size_t conversionIndex = 0;
+    std::filesystem::path svgPath;
+    std::optional<std::filesystem::path> sidecarPath;
+};
+
+struct SaveOutcome {
+    std::vector<SavedConversion> saved;
+    std::optional<std::string> failureMessage;  // "Failed to save: " + description
+};
+
+// Writes one conversion's SVG at `svgPath` and its sidecar beside it.
+SaveOutcome saveOne(const LoadedDocument& loaded, std::size_t conversionIndex, const std::filesystem::path& svgPath);
+
+// Writes every conversion into `folder` under its Save All name, in order,
+// stopping at the first SVG that cannot be written.
+SaveOutcome saveAll(const LoadedDocument& loaded, const std::filesystem::path& folder);
+
+}  // namespace kerfwright

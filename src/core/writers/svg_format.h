@@ -1,0 +1,18 @@
+#pragma once
+// The one number format and the one attribute escaping of every output.
+
+#include <string>
+#include <string_view>
+
+namespace kerfwright::SVGFormat {
+
+// The value rounded to `precision` decimal places (halves away from zero);
+// whole results in plain integer form, others as printf's "%g".
+std::string num(double value, int precision);
+void appendNum(std::string& out, double value, int precision);
+
+// Makes text safe inside a double-quoted attribute value or character data.
+std::string escapeXML(std::string_view text);
+void appendEscapedXML(std::string& out, std::string_view text);
+
+}  // namespace kerfwright::SVGFormat

@@ -1,0 +1,186 @@
+#include "zip_builder.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <fstream>
+#include <stdexcept>
+#include <utility>
+
+namespace lacgen {
+
+namespace {
+
+constexpr std::uint32_t localHeaderSignature = 0x04034b50;
+constexpr std::uint32_t centralHeaderSignature = 0x02014b50;
+constexpr std::uint32_t endRecordSignature = 0x06054b50;
+
+constexpr std::uint16_t versionNeeded = 20;                // 2.0: DEFLATE and directories
+constexpr std::uint16_t versionMadeBy = (3 << 8) | 20;     // host system 3 = Unix
+constexpr std::uint16_t utf8NameFlag = 1 << 11;
+constexpr std::uint16_t methodStored = 0;
+constexpr std::uint16_t methodDeflate = 8;
+// A fixed timestamp (1980-01-01 00:00) keeps the archives reproducible.
+constexpr std::uint16_t dosTime = 0;
+constexpr std::uint16_t dosDate = (1 << 5) | 1;
+
+constexpr std::uint32_t unixRegularFile = 0100644;
+constexpr std::uint32_t unixDirectory = 0040755;
+constexpr std::uint32_t unixSymlink = 0120777;
+constexpr std::uint32_t dosDirectoryAttribute = 0x10;
+
+void putU16(std::string& out, std::uint16_t value) {
+    out.push_back(static_cast<char>(value & 0xff));
+    out.push_back(static_cast<char>(value >> 8));
+}
+
+void putU32(std::string& out, std::uint32_t value) {
+    putU16(out, static_cast<std::uint16_t>(value & 0xffff));
+    putU16(out, static_cast<std::uint16_t>(value >> 16));
+}
+
+std::string rawDeflate(const std::string& data) {
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+        throw std::runtime_error("zlib deflateInit2 failed");
+    }
+    std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int result = deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    if (result != Z_STREAM_END) throw std::runtime_error("zlib deflate failed");
+    return out;
+}
+
+std::uint32_t crc32Of(const std::string& data) {
+    const auto* bytes = reinterpret_cast<const Bytef*>(data.data());
+    return static_cast<std::uint32_t>(crc32(crc32(0L, Z_NULL, 0), bytes, static_cast<uInt>(data.size())));
+}
+
+bool isAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::string storedName(const ZipEntry& entry) {
+    if (entry.type == ZipEntry::Type::directory && (entry.name.empty() || entry.name.back() != '/')) {
+        return entry.name + "/";
+    }
+    return entry.name;
+}
+
+std::uint32_t externalAttributes(ZipEntry::Type type) {
+    switch (type) {
+        case ZipEntry::Type::directory: return (unixDirectory << 16) | dosDirectoryAttribute;
+        case ZipEntry::Type::symlink: return unixSymlink << 16;
+        case ZipEntry::Type::file: break;
+    }
+    return unixRegularFile << 16;
+}
+
+// Everything both headers of one entry share.
+struct EncodedEntry {
+    std::string name;
+    std::uint16_t flags = 0;
+    std::uint16_t method = methodStored;
+    std::uint32_t crc = 0;
+    std::string payload;  // the data as stored, compressed or not
+    std::uint32_t uncompressedSize = 0;
+    std::uint32_t externalAttributes = 0;
+};
+
+EncodedEntry encode(const ZipEntry& entry) {
+    EncodedEntry encoded;
+    encoded.name = storedName(entry);
+    encoded.flags = isAscii(encoded.name) ? 0 : utf8NameFlag;
+    encoded.method = entry.deflate ? methodDeflate : methodStored;
+    encoded.crc = crc32Of(entry.data);
+    if (entry.corruptChecksum) encoded.crc ^= 0xffffffffu;
+    encoded.payload = entry.deflate ? rawDeflate(entry.data) : entry.data;
+    encoded.uncompressedSize = static_cast<std::uint32_t>(entry.data.size());
+    encoded.externalAttributes = externalAttributes(entry.type);
+    return encoded;
+}
+
+// The fields from "version needed" through the name and extra-field lengths,
+// identical in the local and the central header.
+void putCommonFields(std::string& out, const EncodedEntry& entry) {
+    putU16(out, versionNeeded);
+    putU16(out, entry.flags);
+    putU16(out, entry.method);
+    putU16(out, dosTime);
+    putU16(out, dosDate);
+    putU32(out, entry.crc);
+    putU32(out, static_cast<std::uint32_t>(entry.payload.size()));
+    putU32(out, entry.uncompressedSize);
+    putU16(out, static_cast<std::uint16_t>(entry.name.size()));
+    putU16(out, 0);  // no extra field
+}
+
+void putLocalEntry(std::string& out, const EncodedEntry& entry) {
+    putU32(out, localHeaderSignature);
+    putCommonFields(out, entry);
+    out += entry.name;
+    out += entry.payload;
+}
+
+void putCentralHeader(std::string& out, const EncodedEntry& entry, std::uint32_t localOffset) {
+    putU32(out, centralHeaderSignature);
+    putU16(out, versionMadeBy);
+    putCommonFields(out, entry);
+    putU16(out, 0);  // comment length
+    putU16(out, 0);  // disk number
+    putU16(out, 0);  // internal attributes
+    putU32(out, entry.externalAttributes);
+    putU32(out, localOffset);
+    out += entry.name;
+}
+
+void putEndRecord(std::string& out, std::size_t entryCount, std::size_t directorySize, std::size_t directoryOffset) {
+    putU32(out, endRecordSignature);
+    putU16(out, 0);  // this disk
+    putU16(out, 0);  // disk with the central directory
+    putU16(out, static_cast<std::uint16_t>(entryCount));
+    putU16(out, static_cast<std::uint16_t>(entryCount));
+    putU32(out, static_cast<std::uint32_t>(directorySize));
+    putU32(out, static_cast<std::uint32_t>(directoryOffset));
+    putU16(out, 0);  // comment length
+}
+
+}  // namespace
+
+ZipBuilder& ZipBuilder::add(ZipEntry entry) {
+    entries_.push_back(std::move(entry));
+    return *this;
+}
+
+ZipBuilder& ZipBuilder::addFile(std::string name, std::string data) {
+    return add(ZipEntry{std::move(name), std::move(data)});
+}
+
+std::string ZipBuilder::bytes() const {
+    std::string archive;
+    std::string centralDirectory;
+    for (const ZipEntry& entry : entries_) {
+        const EncodedEntry encoded = encode(entry);
+        putCentralHeader(centralDirectory, encoded, static_cast<std::uint32_t>(archive.size()));
+        putLocalEntry(archive, encoded);
+    }
+    const std::size_t directoryOffset = archive.size();
+    archive += centralDirectory;
+    putEndRecord(archive, entries_.size(), centralDirectory.size(), directoryOffset);
+    return archive;
+}
+
+void ZipBuilder::writeTo(const std::string& path) const {
+    const std::string archive = bytes();
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(archive.data(), static_cast<std::streamsize>(archive.size()));
+    out.close();
+    if (!out) throw std::runtime_error("cannot write archive to " + path);
+}
+
+}  // namespace lacgen
