@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "reading/read_error.h"
+#include "text/json_text.h"
 #include "text/number_text.h"
 #include "writers/conversion_summary.h"
 #include "writers/save_outputs.h"
@@ -13,34 +14,9 @@
 namespace kerfwright::cli {
 namespace {
 
-void appendJsonString(std::string& out, std::string_view text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out += '"';
-    for (unsigned char c : text) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            default:
-                if (c < 0x20) {
-                    out += "\\u00";
-                    out += kHex[c >> 4];
-                    out += kHex[c & 0xF];
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    out += '"';
-}
-
 void appendJsonOptionalString(std::string& out, const std::optional<std::string>& text) {
     if (text) {
-        appendJsonString(out, *text);
+        text::appendJsonString(out, *text);
     } else {
         out += "null";
     }
@@ -54,11 +30,11 @@ void appendJsonNumber(std::string& out, double value) {
 void appendConversionJson(std::string& out, const CanvasConversion& conversion, const std::string& outputName) {
     out += "{\"canvasIndex\":" + std::to_string(conversion.canvasIndex);
     out += ",\"canvasName\":";
-    appendJsonString(out, conversion.canvasName);
+    text::appendJsonString(out, conversion.canvasName);
     out += ",\"plateIndex\":" + std::to_string(conversion.plateIndex);
     out += ",\"totalPlatesInCanvas\":" + std::to_string(conversion.totalPlatesInCanvas);
     out += ",\"outputName\":";
-    appendJsonString(out, outputName);
+    text::appendJsonString(out, outputName);
     out += ",\"layerCounts\":{";
     bool first = true;
     for (LayerKind layer : kLayerDrawOrder) {
@@ -66,7 +42,7 @@ void appendConversionJson(std::string& out, const CanvasConversion& conversion, 
         if (found == conversion.layerCounts.end() || found->second <= 0) continue;
         if (!first) out += ',';
         first = false;
-        appendJsonString(out, rawValue(layer));
+        text::appendJsonString(out, rawValue(layer));
         out += ':' + std::to_string(found->second);
     }
     out += "},\"bounds\":{\"minX\":";
@@ -80,7 +56,7 @@ void appendConversionJson(std::string& out, const CanvasConversion& conversion, 
     out += "},\"warnings\":[";
     for (std::size_t i = 0; i < conversion.warnings.size(); ++i) {
         if (i > 0) out += ',';
-        appendJsonString(out, conversion.warnings[i]);
+        text::appendJsonString(out, conversion.warnings[i]);
     }
     out += "]}";
 }
@@ -88,7 +64,7 @@ void appendConversionJson(std::string& out, const CanvasConversion& conversion, 
 std::string documentJson(const LoadedDocument& loaded) {
     const std::vector<std::string> names = saveAllFileNames(loaded);
     std::string out = "{\"file\":";
-    appendJsonString(out, loaded.sourcePath.filename().string());
+    text::appendJsonString(out, loaded.sourcePath.filename().string());
     out += ",\"application\":";
     appendJsonOptionalString(out, loaded.document.application);
     out += ",\"fileVersion\":";

@@ -4,31 +4,10 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "text/json_text.h"
+
 namespace lacgen {
 namespace {
-
-void writeString(std::string& out, const std::string& text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out += '"';
-    for (unsigned char c : text) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    out += "\\u00";
-                    out += kHex[c >> 4];
-                    out += kHex[c & 0xF];
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    out += '"';
-}
 
 void writeDouble(std::string& out, double d) {
     if (!std::isfinite(d)) throw std::invalid_argument("JSON has no infinities or NaN");
@@ -70,7 +49,7 @@ void JsonValue::write(std::string& out) const {
     } else if (const double* d = std::get_if<double>(&value_)) {
         writeDouble(out, *d);
     } else if (const std::string* s = std::get_if<std::string>(&value_)) {
-        writeString(out, *s);
+        kerfwright::text::appendJsonString(out, *s);
     } else if (const Array* a = std::get_if<Array>(&value_)) {
         out += '[';
         for (std::size_t i = 0; i < a->size(); ++i) {
@@ -83,7 +62,7 @@ void JsonValue::write(std::string& out) const {
         out += '{';
         for (std::size_t i = 0; i < o.size(); ++i) {
             if (i > 0) out += ',';
-            writeString(out, o[i].first);
+            kerfwright::text::appendJsonString(out, o[i].first);
             out += ':';
             o[i].second.write(out);
         }

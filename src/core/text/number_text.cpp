@@ -132,6 +132,12 @@ std::optional<double> parseWholeNumber(std::string_view token) {
     return parseWithCLibrary(token);
 }
 
+void appendInteger(std::string& out, std::int64_t value) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr);
+}
+
 void appendPrintfG(std::string& out, double value) {
     if (std::isnan(value)) {
         out += "nan";

@@ -3,6 +3,7 @@
 // a desktop application sets it, after which strtod and printf would read and
 // write "3,5".
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,9 @@ namespace kerfwright::text {
 // hexadecimal form after 0x, or inf, infinity, nan in any letter case. Leading
 // white space, an empty text or anything left over gives nothing.
 std::optional<double> parseWholeNumber(std::string_view token);
+
+// Appends the integer in plain decimal: an optional "-" and digits.
+void appendInteger(std::string& out, std::int64_t value);
 
 // Appends the value as printf's "%g" with its default precision of six
 // significant digits would write it. A NaN is written "nan" whatever its sign.

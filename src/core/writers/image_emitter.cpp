@@ -37,12 +37,6 @@ void appendBase64(std::string& out, std::string_view bytes) {
     out += '=';
 }
 
-void appendInteger(std::string& out, std::int64_t value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end);
-}
-
 // Matrix entries are rounded to six places and then written as "%g" (no
 // whole-number form), so a tiny negative rotation term stays "-0".
 void appendMatrixEntry(std::string& out, double value) {
@@ -64,19 +58,13 @@ std::string imageElement(const LACObject& object, const LACObject::RasterImage& 
     std::string out;
     out.reserve(kElementOverhead + object.name.size() * 6 + base64Length(bytes.size()));
     out += "<image x=\"0\" y=\"0\" width=\"";
-    appendInteger(out, image.width);
+    text::appendInteger(out, image.width);
     out += "\" height=\"";
-    appendInteger(out, image.height);
+    text::appendInteger(out, image.height);
     out += "\" preserveAspectRatio=\"none\" transform=\"";
     appendMatrix(out, transform);
-    out += "\" data-obj-id=\"";
-    appendInteger(out, object.id);
     out += '"';
-    if (!object.name.empty()) {
-        out += " data-name=\"";
-        SVGFormat::appendEscapedXML(out, object.name);
-        out += '"';
-    }
+    SVGFormat::appendObjectAttributes(out, object.id, object.name);
     out += " xlink:href=\"";
     out += kDataAddressPrefix;
     appendBase64(out, bytes);

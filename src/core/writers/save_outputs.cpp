@@ -7,12 +7,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdint>
 #include <set>
 #include <unordered_set>
 
 #include "reading/lac_reader.h"
+#include "text/number_text.h"
 #include "writers/sidecar_writer.h"
 
 namespace kerfwright {
@@ -23,9 +23,9 @@ constexpr std::string_view kSvgExtension = ".svg";
 constexpr mode_t kOutputFileMode = 0644;
 
 std::string decimal(std::int64_t value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    return std::string(digits, end);
+    std::string out;
+    text::appendInteger(out, value);
+    return out;
 }
 
 std::string fileNameOf(const std::filesystem::path& path) { return path.filename().string(); }

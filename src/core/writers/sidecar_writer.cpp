@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "text/number_text.h"
 #include "writers/svg_format.h"
 
 namespace kerfwright::SidecarWriter {
@@ -18,12 +19,6 @@ constexpr std::array<LayerKind, 6> kListingOrder = {
     LayerKind::unknown,     LayerKind::cut,         LayerKind::score,
     LayerKind::engraveLine, LayerKind::engraveFill, LayerKind::engraveImage,
 };
-
-void appendInteger(std::string& out, std::int64_t value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end);
-}
 
 void appendNumber(std::string& out, double value) { SVGFormat::appendNum(out, value, kPrecision); }
 
@@ -89,7 +84,7 @@ void appendCanvasAndBounds(std::string& out, const CanvasConversion& conversion)
     out += "Canvas:      ";
     if (conversion.canvasName.empty()) {
         out += "Canvas ";
-        appendInteger(out, conversion.canvasIndex);
+        text::appendInteger(out, conversion.canvasIndex);
         out += '\n';
     } else {
         appendLine(out, conversion.canvasName);
@@ -113,7 +108,7 @@ void appendSettingsBlock(std::string& out, const LACLaserSettings& settings, std
     appendNumber(out, settings.speedMmPerSecond);
     appendLine(out, " mm/s");
     out += "      Passes: ";
-    appendInteger(out, settings.numberOfPasses);
+    text::appendInteger(out, settings.numberOfPasses);
     out += '\n';
     if (settings.airAssist) {
         out += "      Air assist: ";
@@ -132,7 +127,7 @@ void appendLayerSection(std::string& out, LayerKind layer, std::int64_t count, c
     out += "  (";
     out += layerColour(layer);
     out += ", ";
-    appendInteger(out, count);
+    text::appendInteger(out, count);
     out += count == 1 ? " object)\n" : " objects)\n";
 
     const auto processType = processTypeShownFor(layer);

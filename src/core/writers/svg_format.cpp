@@ -19,12 +19,6 @@ bool fitsInt64(double wholeValue) {
     return wholeValue >= kInt64Lower && wholeValue < kInt64UpperExclusive;
 }
 
-void appendInteger(std::string& out, std::int64_t value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
-
 // XML 1.0 allows tab, line feed and carriage return among the C0 controls and
 // nothing else of them.
 bool isForbiddenAsciiControl(unsigned char byte) {
@@ -70,7 +64,7 @@ void appendNum(std::string& out, double value, int precision) {
     const double rounded = std::round(value * scale) / scale;
     if (precision < 6 && rounded == std::round(rounded) && fitsInt64(rounded)) {
         // The integer conversion also turns a negative zero into 0.
-        appendInteger(out, static_cast<std::int64_t>(rounded));
+        text::appendInteger(out, static_cast<std::int64_t>(rounded));
         return;
     }
     text::appendPrintfG(out, rounded);
@@ -101,6 +95,17 @@ void appendEscapedXML(std::string& out, std::string_view text) {
             out.append(text.substr(position, decoded.length));
         }
         position += decoded.length;
+    }
+}
+
+void appendObjectAttributes(std::string& out, std::int64_t objectId, std::string_view name) {
+    out += " data-obj-id=\"";
+    text::appendInteger(out, objectId);
+    out += '"';
+    if (!name.empty()) {
+        out += " data-name=\"";
+        appendEscapedXML(out, name);
+        out += '"';
     }
 }
 

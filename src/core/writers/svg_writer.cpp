@@ -11,6 +11,7 @@
 #include "geometry/path_parser.h"
 #include "scene/flattener.h"
 #include "writers/image_emitter.h"
+#include "text/number_text.h"
 #include "writers/svg_format.h"
 
 namespace kerfwright {
@@ -29,19 +30,13 @@ struct Overloaded : Ts... {
     using Ts::operator()...;
 };
 
-void appendInteger(std::string& out, std::int64_t value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end);
-}
-
 template <class... Pieces>
 std::string concatenated(const Pieces&... pieces) {
     std::string out;
     (
         [&] {
             if constexpr (std::is_integral_v<Pieces>) {
-                appendInteger(out, pieces);
+                text::appendInteger(out, pieces);
             } else {
                 out += pieces;
             }
@@ -141,14 +136,8 @@ void appendGroupStartTag(std::string& out, LayerKind layer) {
 void appendPathLine(std::string& out, std::string_view d, const LACObject& object) {
     out += "  <path d=\"";
     out += d;
-    out += "\" data-obj-id=\"";
-    appendInteger(out, object.id);
     out += '"';
-    if (!object.name.empty()) {
-        out += " data-name=\"";
-        SVGFormat::appendEscapedXML(out, object.name);
-        out += '"';
-    }
+    SVGFormat::appendObjectAttributes(out, object.id, object.name);
     out += "/>\n";
 }
 
@@ -209,11 +198,11 @@ void appendRootStartTag(std::string& out, const BoundingBox& box, std::int64_t c
     out += ' ';
     SVGFormat::appendNum(out, height, kPrecision);
     out += "\" data-canvas-index=\"";
-    appendInteger(out, canvasIndex);
+    text::appendInteger(out, canvasIndex);
     out += '"';
     if (plateIndex) {
         out += " data-plate-index=\"";
-        appendInteger(out, *plateIndex);
+        text::appendInteger(out, *plateIndex);
         out += '"';
     }
     out += ">\n";
