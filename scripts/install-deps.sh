@@ -10,9 +10,13 @@ packages=(
   libutf8proc-dev
   libcli11-dev
   libgtest-dev googletest
+  libbenchmark-dev
   libxml2-utils
+  libxml2-dev clang-14 libclang-rt-14-dev
   unicode-data
   locales
+  qt6-base-dev qt6-webengine-dev qt6-qpa-plugins libqt6svg6 adwaita-icon-theme fonts-dejavu-core
+  xvfb xauth libgl1-mesa-dri desktop-file-utils shared-mime-info libglib2.0-bin
 )
 
 missing=()

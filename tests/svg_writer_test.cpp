@@ -170,7 +170,7 @@ TEST(SVGWriterTest, EscapesNamesAndLeavesOutEmptyOnes) {
     canvas.objects = {pathObject(1, "M 0 0 L 1 0", "Tom & \"Jerry\""), pathObject(-2, "M 0 0 L 0 1")};
     canvas.components = {place(1), place(-2)};
 
-    const std::string& svg = convert(builder.document)[0].svg;
+    const std::string svg = convert(builder.document)[0].svg;
     EXPECT_NE(svg.find("  <path d=\"M 0 0 L 1 0\" data-obj-id=\"1\" data-name=\"Tom &amp; &quot;Jerry&quot;\"/>\n"),
               std::string::npos);
     EXPECT_NE(svg.find("  <path d=\"M 0 0 L 0 1\" data-obj-id=\"-2\"/>\n"), std::string::npos);

@@ -1,6 +1,7 @@
 #pragma once
 // The subcommands of kerfwright-cli. Each returns the process exit status.
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -12,9 +13,14 @@ inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
 // Converts each file and writes what Save All would write into the output
-// folder (default: the file's own folder).
+// folder (default: the file's own folder). Up to `jobs` files convert at
+// once; what each prints comes out in input order, and the files left are the
+// same, byte for byte, whatever the number of jobs.
 int convertFiles(const std::vector<std::filesystem::path>& inputs,
-                 const std::optional<std::filesystem::path>& outputFolder);
+                 const std::optional<std::filesystem::path>& outputFolder, std::size_t jobs);
+
+// The number of cores this process may run on.
+std::size_t defaultJobCount();
 
 // Describes one file's conversions, readable or as one JSON object.
 int describeFile(const std::filesystem::path& input, bool asJson);

@@ -1,60 +1,119 @@
+#include <sched.h>
+
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "commands.h"
+#include "ordered_jobs.h"
+#include "output_claims.h"
+#include "progress_bar.h"
 #include "reading/read_error.h"
 #include "writers/save_outputs.h"
 
 namespace kerfwright::cli {
 namespace {
 
-// Converts and writes one input; false when it could not be read or written.
-bool convertOne(const std::filesystem::path& input, const std::optional<std::filesystem::path>& outputFolder) {
+// One piece of what an input prints, in the order it is printed.
+struct Printed {
+    bool onStandardError = false;
+    std::string line;  // without its line end
+};
+
+// What converting one input printed and whether it went well; kept until
+// the inputs before it have been reported.
+struct InputReport {
+    std::vector<Printed> printed;
+    bool converted = false;
+
+    void out(std::string line) { printed.push_back({false, std::move(line)}); }
+    void error(std::string line) { printed.push_back({true, std::move(line)}); }
+};
+
+// Writes the SVG files and sidecars with saveAll, each file through the
+// claims so that among inputs running at once the later input's file stays.
+void saveConversions(const LoadedDocument& loaded, const std::filesystem::path& folder, std::size_t inputNumber,
+                     OutputClaims& claims, InputReport& report) {
+    const SaveOutcome outcome =
+        saveAll(loaded, folder, [&](const std::filesystem::path& path, std::string_view text) {
+            return claims.write(path, inputNumber, text);
+        });
+    for (const SavedConversion& saved : outcome.saved) {
+        report.out(saved.svgPath.string());
+        if (saved.sidecarPath) report.out(saved.sidecarPath->string());
+    }
+    if (outcome.failureMessage) {
+        report.error(*outcome.failureMessage);
+        return;
+    }
+    report.converted = true;
+}
+
+InputReport convertOne(const std::filesystem::path& input, const std::optional<std::filesystem::path>& outputFolder,
+                       std::size_t inputNumber, OutputClaims& claims) {
+    InputReport report;
     LoadedDocument loaded;
     try {
         loaded = loadDocument(input);
     } catch (const LACReadError& error) {
-        std::cerr << readFailureMessage(input, error.description()) << '\n';
-        return false;
+        report.error(readFailureMessage(input, error.description()));
+        return report;
     }
-
-    const std::filesystem::path folder = outputFolder.value_or(input.parent_path());
     const std::vector<std::string> names = saveAllFileNames(loaded);
     for (std::size_t i = 0; i < loaded.conversions.size(); ++i) {
-        for (const std::string& warning : loaded.conversions[i].warnings) {
-            std::cerr << names[i] << ": " << warning << '\n';
-        }
+        for (const std::string& warning : loaded.conversions[i].warnings) report.error(names[i] + ": " + warning);
     }
+    saveConversions(loaded, outputFolder.value_or(input.parent_path()), inputNumber, claims, report);
+    return report;
+}
 
-    const SaveOutcome outcome = saveAll(loaded, folder);
-    for (const SavedConversion& saved : outcome.saved) {
-        std::cout << saved.svgPath.string() << '\n';
-        if (saved.sidecarPath) std::cout << saved.sidecarPath->string() << '\n';
+// Standard error is unbuffered and flushes standard output before each
+// write, so both streams keep the order the lines were made in.
+void print(const InputReport& report) {
+    for (const Printed& printed : report.printed) {
+        (printed.onStandardError ? std::cerr : std::cout) << printed.line << '\n';
     }
-    if (outcome.failureMessage) {
-        std::cerr << *outcome.failureMessage << '\n';
-        return false;
-    }
-    return true;
+    std::cout.flush();
 }
 
 }  // namespace
 
+std::size_t defaultJobCount() {
+    cpu_set_t usable;
+    if (sched_getaffinity(0, sizeof usable, &usable) == 0 && CPU_COUNT(&usable) > 0) {
+        return static_cast<std::size_t>(CPU_COUNT(&usable));
+    }
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 0 ? cores : 1;
+}
+
 int convertFiles(const std::vector<std::filesystem::path>& inputs,
-                 const std::optional<std::filesystem::path>& outputFolder) {
+                 const std::optional<std::filesystem::path>& outputFolder, std::size_t jobs) {
     if (outputFolder) {
         // A folder that cannot be made shows up as the first failed write.
         std::error_code ignored;
         std::filesystem::create_directories(*outputFolder, ignored);
     }
+    OutputClaims claims;
+    ProgressBar progressBar(inputs.size());
     bool allConverted = true;
-    for (const std::filesystem::path& input : inputs) {
-        allConverted = convertOne(input, outputFolder) && allConverted;
-        std::cout.flush();
-    }
+    const OrderedJobs<InputReport> conversions{
+        .work = [&](std::size_t i) { return convertOne(inputs[i], outputFolder, i, claims); },
+        .deliver =
+            [&](std::size_t, InputReport& report) {
+                progressBar.hide();
+                print(report);
+                progressBar.show();
+                allConverted = report.converted && allConverted;
+            },
+        .progress = [&](std::size_t finished) { progressBar.update(finished); },
+    };
+    progressBar.update(0);
+    conversions.run(inputs.size(), jobs);
+    progressBar.hide();
     return allConverted ? kExitSuccess : kExitFailure;
 }
 

@@ -3,7 +3,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <cstddef>
 #include <filesystem>
+#include <system_error>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +16,15 @@
 namespace {
 
 const char* const kVersionText = "kerfwright-cli " KERFWRIGHT_VERSION;
+
+// Accepts a job count: a whole number from 1 up that an int holds.
+std::string jobCountProblem(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error == std::errc{} && stop == end && value >= 1) return {};
+    return "the number of jobs must be a whole number from 1 up, not '" + text + "'";
+}
 
 }  // namespace
 
@@ -26,10 +38,13 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> convertInputs;
     std::string outputFolder;
+    int jobs = static_cast<int>(kerfwright::cli::defaultJobCount());
     CLI::App* convert = app.add_subcommand(
         "convert", "Convert each FILE.lac and write its SVG files and sidecars, as Save All would.");
     convert->set_version_flag("--version", kVersionText);
     convert->add_option("-o,--output", outputFolder, "Folder to write into (default: each input's own folder)");
+    convert->add_option("-j,--jobs", jobs, "How many projects to convert at once (default: the number of cores)")
+        ->check(CLI::Validator(jobCountProblem, "N>=1"));
     convert->add_option("FILE.lac", convertInputs, "Projects to convert, in order")->required();
 
     std::string infoInput;
@@ -50,7 +65,7 @@ int main(int argc, char** argv) {
         std::vector<std::filesystem::path> inputs(convertInputs.begin(), convertInputs.end());
         std::optional<std::filesystem::path> folder;
         if (convert->count("--output") > 0) folder = outputFolder;
-        return kerfwright::cli::convertFiles(inputs, folder);
+        return kerfwright::cli::convertFiles(inputs, folder, static_cast<std::size_t>(jobs));
     }
     return kerfwright::cli::describeFile(infoInput, infoAsJson);
 }

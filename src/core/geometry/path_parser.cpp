@@ -26,18 +26,39 @@ inline text::Grapheme characterAt(std::string_view text, std::size_t position) {
     return text::graphemeAt(text, position);
 }
 
+// How the tokenizer reads characters: by user-perceived character in general,
+// byte by byte in data that is all ASCII, the usual case. There every byte is
+// a character of its own except "\r\n", which is blank space either way:
+// neither its characters nor it are a letter, a digit or a sign.
+struct UnicodeCharacters {
+    static text::Grapheme at(std::string_view text, std::size_t position) { return characterAt(text, position); }
+};
+
+struct AsciiCharacters {
+    static text::Grapheme at(std::string_view text, std::size_t position) {
+        return {std::string_view(text.data() + position, 1), static_cast<unsigned char>(text[position])};
+    }
+};
+
+bool isAscii(std::string_view text) {
+    unsigned char seen = 0;
+    for (char c : text) seen |= static_cast<unsigned char>(c);
+    return seen < 0x80;
+}
+
 bool isExactly(const text::Grapheme& character, char ascii) {
     return character.text.size() == 1 && character.text.front() == ascii;
 }
 
-// Walks path data one user-perceived character at a time.
+// Walks path data one character at a time.
+template <class Characters>
 class CharacterCursor {
 public:
     CharacterCursor(std::string_view text, std::size_t position) : text_(text), position_(position) {}
 
     bool atEnd() const { return position_ >= text_.size(); }
     std::size_t position() const { return position_; }
-    text::Grapheme current() const { return characterAt(text_, position_); }
+    text::Grapheme current() const { return Characters::at(text_, position_); }
     void advance(const text::Grapheme& character) { position_ += character.text.size(); }
 
     // Takes the current character when it is exactly one of the two ASCII
@@ -75,8 +96,9 @@ private:
 
 // The longest text at `start` that looks like a number: sign, digits, one
 // point with digits, and an exponent; the conversion decides whether it is one.
+template <class Characters>
 std::size_t numericScanEnd(std::string_view data, std::size_t start) {
-    CharacterCursor cursor(data, start);
+    CharacterCursor<Characters> cursor(data, start);
     cursor.takeEither('-', '+');
     cursor.takeNumberCharacters();
     if (cursor.take('.')) cursor.takeNumberCharacters();
@@ -87,25 +109,26 @@ std::size_t numericScanEnd(std::string_view data, std::size_t start) {
     return cursor.position();
 }
 
+template <class Characters>
 std::vector<Token> tokenize(std::string_view data) {
     std::vector<Token> tokens;
     // A rough guess at the token count of typical path data.
     tokens.reserve(data.size() / 4 + 1);
     std::size_t position = 0;
     while (position < data.size()) {
-        const text::Grapheme character = characterAt(data, position);
+        const text::Grapheme character = Characters::at(data, position);
         if (text::isWhitespace(character.firstCodePoint) || isExactly(character, ',')) {
             position += character.text.size();
             continue;
         }
         if (text::isLetter(character.firstCodePoint)) {
-            CharacterCursor cursor(data, position);
+            CharacterCursor<Characters> cursor(data, position);
             cursor.takeLetters();
             tokens.push_back({false, data.substr(position, cursor.position() - position), 0});
             position = cursor.position();
             continue;
         }
-        const std::size_t end = numericScanEnd(data, position);
+        const std::size_t end = numericScanEnd<Characters>(data, position);
         if (end == position) {
             // Nothing numeric here, such as "#" or "(": skip the character.
             position += character.text.size();
@@ -145,7 +168,7 @@ PathParseWarning unexpectedNumber(double value) {
 }  // namespace
 
 PathParseResult PathParser::parse(std::string_view data) {
-    const std::vector<Token> tokens = tokenize(data);
+    const std::vector<Token> tokens = isAscii(data) ? tokenize<AsciiCharacters>(data) : tokenize<UnicodeCharacters>(data);
     PathParseResult result;
     result.commands.reserve(tokens.size() / 2 + 1);
     std::size_t i = 0;

@@ -51,7 +51,7 @@ NumberScan scanNumbers(std::string_view text) {
 void appendHex(std::string& out, char32_t value) {
     char buffer[8];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<unsigned>(value), 16);
-    out.append(buffer, result.ptr);
+    out.append(buffer, static_cast<std::size_t>(result.ptr - buffer));
 }
 
 bool isControl(char32_t codePoint) {

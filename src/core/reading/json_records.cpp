@@ -73,9 +73,13 @@ template <auto decodeElement>
 auto decodeArray(const JsonValue& value, const std::string& path) {
     using Element = decltype(decodeElement(value, path));
     if (!json::isArray(value)) failWrongType(path, "an array");
+    const std::vector<JsonValue> items = json::elements(value);
+    // Sized once: growing by doubling would hold a long list up to three
+    // times over while it moves.
     std::vector<Element> decoded;
+    decoded.reserve(items.size());
     std::size_t position = 0;
-    for (const JsonValue& element : json::elements(value)) {
+    for (const JsonValue& element : items) {
         const std::string itemPath = elementPath(path, position++);
         if (json::isNull(element)) failNull(itemPath);
         decoded.push_back(decodeElement(element, itemPath));

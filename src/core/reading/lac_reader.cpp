@@ -1,7 +1,9 @@
 #include "reading/lac_reader.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "input_limits.h"
 #include "reading/json_document.h"
 #include "reading/json_records.h"
 #include "reading/process_config.h"
@@ -34,8 +36,49 @@ bool isConfigFile(std::string_view path) {
     return path.starts_with(configFolder) && path.ends_with(configExtension);
 }
 
-std::string extractEntry(std::string_view path, const zip::Archive& archive) {
-    const zip::Entry* entry = archive.find(path);
+// The archive read through its limits: every byte any entry inflates to counts
+// against the limit of the whole read, whatever becomes of the entry after.
+class LimitedArchive {
+public:
+    explicit LimitedArchive(const zip::Archive& archive) : archive_(archive) {}
+
+    const zip::Archive& archive() const { return archive_; }
+
+    // The entry's bytes, or why they cannot be had; an entry past a limit
+    // fails with a text that names the limit.
+    std::variant<std::string, zip::ZipError> extract(const zip::Entry& entry) {
+        const std::uint64_t archiveRoom = limits::kMaxArchiveBytes - inflated_;
+        const bool archiveLimitBinds = archiveRoom < limits::kMaxEntryBytes;
+        zip::Extracted extracted = archive_.extract(entry, std::min(archiveRoom, limits::kMaxEntryBytes));
+        if (auto* bytes = std::get_if<std::string>(&extracted)) {
+            inflated_ += bytes->size();
+            return std::move(*bytes);
+        }
+        if (auto* failure = std::get_if<zip::ZipError>(&extracted)) {
+            charge(failure->bytesInflated);
+            return std::move(*failure);
+        }
+        charge(std::get<zip::TooLarge>(extracted).bytesInflated);
+        return zip::ZipError{archiveLimitBinds ? archiveLimitText() : entryLimitText()};
+    }
+
+private:
+    void charge(std::uint64_t bytes) { inflated_ = std::min(limits::kMaxArchiveBytes, inflated_ + bytes); }
+
+    static std::string entryLimitText() {
+        return std::string("Entry inflates past the limit of ") + limits::kMaxEntryBytesText + " for one entry";
+    }
+    static std::string archiveLimitText() {
+        return std::string("Entries inflate past the limit of ") + limits::kMaxArchiveBytesText +
+               " for one archive";
+    }
+
+    const zip::Archive& archive_;
+    std::uint64_t inflated_ = 0;
+};
+
+std::string extractEntry(std::string_view path, LimitedArchive& archive) {
+    const zip::Entry* entry = archive.archive().find(path);
     if (entry == nullptr) throw LACReadError::missingEntry(std::string(path));
     auto extracted = archive.extract(*entry);
     if (auto* failure = std::get_if<zip::ZipError>(&extracted)) {
@@ -54,7 +97,7 @@ Record decodedOrThrow(std::variant<Record, JsonDecodeError> decoded, std::string
 
 // A configuration file that cannot be extracted or parsed, or whose top level
 // is no object, contributes nothing.
-void gatherConfig(const zip::Archive& archive, const zip::Entry& entry, GatheredConfig& gathered) {
+void gatherConfig(LimitedArchive& archive, const zip::Entry& entry, GatheredConfig& gathered) {
     const auto extracted = archive.extract(entry);
     const auto* bytes = std::get_if<std::string>(&extracted);
     if (bytes == nullptr) return;
@@ -74,7 +117,7 @@ void gatherConfig(const zip::Archive& archive, const zip::Entry& entry, Gathered
     if (machineName && !gathered.machineName) gathered.machineName = std::move(machineName);
 }
 
-void storeImage(const zip::Archive& archive, const zip::Entry& entry, std::map<std::string, std::string>& imageData) {
+void storeImage(LimitedArchive& archive, const zip::Entry& entry, std::map<std::string, std::string>& imageData) {
     auto extracted = archive.extract(entry);
     if (auto* failure = std::get_if<zip::ZipError>(&extracted)) {
         throw LACReadError::extractFailed(entry.path, failure->text);
@@ -88,13 +131,16 @@ std::optional<LACProcessConfig> processConfigOf(GatheredConfig gathered) {
                             std::move(gathered.laserSettings)};
 }
 
-LACDocument readArchive(const zip::Archive& archive) {
+LACDocument readArchive(const zip::Archive& opened) {
+    LimitedArchive archive(opened);
     // Both required entries are extracted before either is decoded, which
     // fixes the error a file with several faults reports.
-    const std::string sceneBytes = extractEntry(sceneEntry, archive);
-    const std::string settingsBytes = extractEntry(settingsEntry, archive);
+    std::string sceneBytes = extractEntry(sceneEntry, archive);
+    std::string settingsBytes = extractEntry(settingsEntry, archive);
     const RawLACDocument scene = decodedOrThrow(decodeScene(sceneBytes), sceneEntry);
+    std::string().swap(sceneBytes);  // the decoded records hold all that is needed
     const RawProcessSettings settings = decodedOrThrow(decodeProcessSettings(settingsBytes), settingsEntry);
+    std::string().swap(settingsBytes);
 
     std::vector<LACCanvas> canvases;
     canvases.reserve(scene.canvasList.size());
@@ -102,7 +148,7 @@ LACDocument readArchive(const zip::Archive& archive) {
 
     std::map<std::string, std::string> imageData;
     GatheredConfig gathered;
-    for (const zip::Entry& entry : archive.entries()) {
+    for (const zip::Entry& entry : opened.entries()) {
         if (entry.type != zip::EntryType::file) continue;
         if (isConfigFile(entry.path)) {
             gatherConfig(archive, entry, gathered);

@@ -2,6 +2,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace kerfwright::zip {
@@ -58,6 +59,52 @@ std::vector<Entry> listEntries(::zip* archive) {
     return entries;
 }
 
+// One pass over an entry: what it kept, and how many bytes came out in all.
+struct Pass {
+    Extracted outcome;  // on success, the first `keepBytes` of the content
+    std::uint64_t total = 0;
+};
+
+// The uncompressed size the archive declares: only a hint for reserving
+// memory, never trusted for the limits.
+std::uint64_t declaredSize(::zip* archive, zip_uint64_t index) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(archive, index, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0) return 0;
+    return stat.size;
+}
+
+// Keeps the first `keepBytes` of the entry and counts the rest, stopping as
+// soon as more than `maxBytes` have come out. Kept bytes are read straight
+// into their buffer, chunk by chunk.
+Pass streamEntry(::zip* archive, zip_uint64_t index, std::uint64_t keepBytes, std::uint64_t maxBytes) {
+    zip_file_t* file = zip_fopen_index(archive, index, 0);
+    if (file == nullptr) return Pass{ZipError{errorText(zip_get_error(archive))}};
+    const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, zip_fclose);
+    std::string kept;
+    // A chunk of room past the declared size spares a last reallocation.
+    const std::uint64_t declared = declaredSize(archive, index);
+    kept.reserve(static_cast<std::size_t>(declared < keepBytes ? std::min(keepBytes, declared + chunkSize) : keepBytes));
+    std::uint64_t total = 0;
+    char chunk[chunkSize];
+    for (;;) {
+        const std::size_t keptBefore = kept.size();
+        const bool keeping = keptBefore + chunkSize <= keepBytes;
+        if (keeping) kept.resize(keptBefore + chunkSize);
+        char* target = keeping ? kept.data() + keptBefore : chunk;
+        const zip_int64_t read = zip_fread(file, target, chunkSize);
+        if (keeping) kept.resize(keptBefore + static_cast<std::size_t>(std::max<zip_int64_t>(read, 0)));
+        if (read < 0) return Pass{ZipError{zip_file_strerror(file), total}, total};
+        if (read == 0) return Pass{std::move(kept), total};
+        total += static_cast<std::uint64_t>(read);
+        if (total > maxBytes) return Pass{TooLarge{total}, total};
+        if (!keeping) {
+            const std::uint64_t room = keepBytes - kept.size();
+            kept.append(chunk, static_cast<std::size_t>(std::min<std::uint64_t>(room, static_cast<std::uint64_t>(read))));
+        }
+    }
+}
+
 bool isEmpty(zip_source_t* source) {
     zip_stat_t stat;
     zip_stat_init(&stat);
@@ -108,18 +155,17 @@ const Entry* Archive::find(std::string_view path) const {
     return nullptr;
 }
 
-std::variant<std::string, ZipError> Archive::extract(const Entry& entry) const {
-    zip_file_t* file = zip_fopen_index(handle_.get(), entry.index, 0);
-    if (file == nullptr) return ZipError{errorText(zip_get_error(handle_.get()))};
-    const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, zip_fclose);
-    std::string bytes;
-    char chunk[chunkSize];
-    for (;;) {
-        const zip_int64_t read = zip_fread(file, chunk, chunkSize);
-        if (read < 0) return ZipError{zip_file_strerror(file)};
-        if (read == 0) return bytes;
-        bytes.append(chunk, static_cast<std::size_t>(read));
-    }
+Extracted Archive::extract(const Entry& entry, std::uint64_t maxBytes) const {
+    Pass first = streamEntry(handle_.get(), entry.index, limits::kEntryBytesHeldWhileMeasuring, maxBytes);
+    const auto* kept = std::get_if<std::string>(&first.outcome);
+    if (kept == nullptr || kept->size() == first.total) return std::move(first.outcome);
+    // Longer than what is held while measuring, yet within the limit: read it
+    // again, into a buffer of exactly its size.
+    Pass second = streamEntry(handle_.get(), entry.index, first.total, first.total);
+    const auto* whole = std::get_if<std::string>(&second.outcome);
+    const bool changed = std::holds_alternative<TooLarge>(second.outcome) || (whole && whole->size() != first.total);
+    if (changed) return ZipError{errorTextForCode(ZIP_ER_INCONS), first.total + second.total};
+    return std::move(second.outcome);
 }
 
 }  // namespace kerfwright::zip

@@ -1,6 +1,7 @@
 #pragma once
 // Read-only access to a ZIP archive: its entries in central-directory order,
-// each with its path and type, and checksum-verified extraction into memory.
+// each with its path and type, and checksum-verified extraction into memory
+// under a size limit.
 
 #include <cstdint>
 #include <filesystem>
@@ -9,6 +10,8 @@
 #include <string_view>
 #include <variant>
 #include <vector>
+
+#include "input_limits.h"
 
 struct zip;
 struct zip_source;
@@ -27,7 +30,15 @@ struct Entry {
 // The archive library's own text for what went wrong.
 struct ZipError {
     std::string text;
+    std::uint64_t bytesInflated = 0;  // produced before the failure
 };
+
+// The entry holds more than the limit allowed; extraction stopped just past it.
+struct TooLarge {
+    std::uint64_t bytesInflated = 0;
+};
+
+using Extracted = std::variant<std::string, ZipError, TooLarge>;
 
 class Archive {
 public:
@@ -39,8 +50,9 @@ public:
     // The first entry with exactly this path, or null.
     const Entry* find(std::string_view path) const;
     // The whole uncompressed content, read in chunks; fails on a checksum
-    // mismatch, damaged data or an unsupported method.
-    std::variant<std::string, ZipError> extract(const Entry& entry) const;
+    // mismatch, damaged data or an unsupported method, and stops as soon as
+    // more than `maxBytes` come out, whatever size the archive declares.
+    Extracted extract(const Entry& entry, std::uint64_t maxBytes = limits::kMaxEntryBytes) const;
 
 private:
     struct Discard {

@@ -47,6 +47,40 @@ std::optional<double> parseWithCLibrary(std::string_view token) {
     return value;
 }
 
+// Powers of ten that are exact doubles.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// Digits of a whole number that always fits a double exactly (below 2^53).
+constexpr int kExactDigits = 15;
+
+// The usual path-data number, an optional minus, digits and at most one point
+// with at most fifteen digits in all, read without the general machinery:
+// digits and a power of ten that are both exact doubles make one correctly
+// rounded division, the value strtod gives. Nothing for any other form.
+std::optional<double> parseShortDecimal(std::string_view token) {
+    const bool negative = token.front() == '-';
+    std::size_t at = negative ? 1 : 0;
+    std::int64_t digits = 0;
+    int digitCount = 0;
+    int fractionDigits = 0;
+    bool sawPoint = false;
+    for (; at < token.size(); ++at) {
+        const char c = token[at];
+        if (c >= '0' && c <= '9') {
+            if (++digitCount > kExactDigits) return std::nullopt;
+            digits = digits * 10 + (c - '0');
+            fractionDigits += sawPoint ? 1 : 0;
+        } else if (c == '.' && !sawPoint) {
+            sawPoint = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digitCount == 0) return std::nullopt;
+    const double magnitude = static_cast<double>(digits) / kExactPowersOfTen[fractionDigits];
+    return negative ? -magnitude : magnitude;
+}
+
 std::optional<double> parsePlainDecimal(std::string_view token) {
     std::string_view digits = token;
     if (digits.front() == '+') {
@@ -126,16 +160,19 @@ const char* specialValueText(double value) {
 
 std::optional<double> parseWholeNumber(std::string_view token) {
     if (token.empty() || isCWhitespace(token.front())) return std::nullopt;
+    // The usual short decimal, and any plain decimal text, holds no NUL:
+    // tried first, they save looking for one.
+    if (const std::optional<double> value = parseShortDecimal(token)) return value;
+    if (isPlainDecimal(token)) return parsePlainDecimal(token);
     // strtod would stop at an embedded NUL and leave the rest unread.
     if (token.find('\0') != std::string_view::npos) return std::nullopt;
-    if (isPlainDecimal(token)) return parsePlainDecimal(token);
     return parseWithCLibrary(token);
 }
 
 void appendInteger(std::string& out, std::int64_t value) {
     char digits[24];
     const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    out.append(digits, result.ptr);
+    out.append(digits, static_cast<std::size_t>(result.ptr - digits));
 }
 
 void appendPrintfG(std::string& out, double value) {
@@ -145,7 +182,7 @@ void appendPrintfG(std::string& out, double value) {
     }
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
-    out.append(buffer, result.ptr);
+    out.append(buffer, static_cast<std::size_t>(result.ptr - buffer));
 }
 
 std::string describeNumber(double value) {

@@ -112,20 +112,13 @@ Grapheme graphemeAt(std::string_view text, std::size_t position) {
     return {text.substr(position, end - position), decodeUtf8(text, position).value};
 }
 
-bool isLetter(char32_t codePoint) {
-    if (codePoint < 0x80) return (codePoint | 0x20) >= 'a' && (codePoint | 0x20) <= 'z';
-    return inRanges(kAlphabeticRanges, codePoint);
-}
+bool isLetterBeyondAscii(char32_t codePoint) { return inRanges(kAlphabeticRanges, codePoint); }
 
-bool isNumber(char32_t codePoint) {
-    if (codePoint < 0x80) return codePoint >= '0' && codePoint <= '9';
-    return inRanges(kNumericRanges, codePoint);
-}
+bool isNumberBeyondAscii(char32_t codePoint) { return inRanges(kNumericRanges, codePoint); }
 
-bool isWhitespace(char32_t codePoint) {
+bool isWhitespaceBeyondAscii(char32_t codePoint) {
     switch (codePoint) {
-        case 0x0009: case 0x000A: case 0x000B: case 0x000C: case 0x000D:
-        case 0x0020: case 0x0085: case 0x00A0: case 0x1680:
+        case 0x0085: case 0x00A0: case 0x1680:
         case 0x2028: case 0x2029: case 0x202F: case 0x205F: case 0x3000:
             return true;
         default:

@@ -37,8 +37,28 @@ Grapheme graphemeAt(std::string_view text, std::size_t position);
 
 // Properties of a character, judged by its first code point (the way a
 // combining mark after a letter still makes a letter).
-bool isLetter(char32_t codePoint);      // Unicode Alphabetic
-bool isNumber(char32_t codePoint);      // has a Unicode numeric value
-bool isWhitespace(char32_t codePoint);  // Unicode White_Space
+// The ASCII answers are inline: parsers ask for nearly every byte of their
+// input, and that is nearly all ASCII.
+bool isLetterBeyondAscii(char32_t codePoint);
+bool isNumberBeyondAscii(char32_t codePoint);
+bool isWhitespaceBeyondAscii(char32_t codePoint);
+
+// Unicode Alphabetic
+inline bool isLetter(char32_t codePoint) {
+    if (codePoint < 0x80) return (codePoint | 0x20) >= 'a' && (codePoint | 0x20) <= 'z';
+    return isLetterBeyondAscii(codePoint);
+}
+
+// Has a Unicode numeric value.
+inline bool isNumber(char32_t codePoint) {
+    if (codePoint < 0x80) return codePoint >= '0' && codePoint <= '9';
+    return isNumberBeyondAscii(codePoint);
+}
+
+// Unicode White_Space: in ASCII the blank and tab to carriage return.
+inline bool isWhitespace(char32_t codePoint) {
+    if (codePoint < 0x80) return codePoint == ' ' || (codePoint >= '\t' && codePoint <= '\r');
+    return isWhitespaceBeyondAscii(codePoint);
+}
 
 }  // namespace kerfwright::text

@@ -1,7 +1,10 @@
 #include "writers/conversion_summary.h"
 
 #include <charconv>
+#include <limits>
 #include <set>
+
+#include "text/number_text.h"
 
 namespace kerfwright::ConversionSummary {
 namespace {
@@ -18,6 +21,35 @@ void appendOneDecimal(std::string& out, double value) {
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);
     out.append(buffer, end);
 }
+
+std::string decimal(std::size_t value) {
+    std::string out;
+    text::appendInteger(out, static_cast<std::int64_t>(value));
+    return out;
+}
+
+std::optional<unsigned> hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
+    if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
+    return std::nullopt;
+}
+
+// The leading hexadecimal digits as one number; too many digits give the
+// largest value rather than wrapping around.
+std::uint64_t leadingHexNumber(std::string_view text) {
+    constexpr std::uint64_t kLargest = std::numeric_limits<std::uint64_t>::max();
+    std::uint64_t value = 0;
+    for (char c : text) {
+        const std::optional<unsigned> digit = hexDigitValue(c);
+        if (!digit) break;
+        value = value > (kLargest >> 4) ? kLargest : (value << 4) | *digit;
+    }
+    return value;
+}
+
+// The largest number of conversions still offered side by side.
+constexpr std::size_t kMostSegments = 4;
 
 }  // namespace
 
@@ -53,6 +85,46 @@ std::vector<std::pair<LayerKind, std::int64_t>> layerRows(const CanvasConversion
         if (found != conversion.layerCounts.end() && found->second > 0) rows.emplace_back(*layer, found->second);
     }
     return rows;
+}
+
+ConversionId idOf(const CanvasConversion& conversion) {
+    return ConversionId{conversion.canvasIndex, conversion.plateIndex};
+}
+
+std::optional<std::size_t> currentConversionIndex(const std::vector<CanvasConversion>& all, ConversionId selection) {
+    if (all.empty()) return std::nullopt;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (idOf(all[i]) == selection) return i;
+    }
+    return 0;
+}
+
+PickerStyle pickerStyle(std::size_t conversionCount) {
+    if (conversionCount < 2) return PickerStyle::hidden;
+    return conversionCount <= kMostSegments ? PickerStyle::segmented : PickerStyle::popUpMenu;
+}
+
+RgbColor colorFromHex(std::string_view text) {
+    if (text.starts_with('#')) text.remove_prefix(1);
+    const std::uint64_t value = leadingHexNumber(text);
+    return RgbColor{static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),
+                    static_cast<std::uint8_t>(value)};
+}
+
+RgbColor layerColor(LayerKind layer) {
+    return colorFromHex(stroke(layer).value_or(fill(layer).value_or("#808080")));
+}
+
+std::string loadingText(const std::filesystem::path& location) {
+    return "Reading " + location.filename().string() + "\u2026";
+}
+
+std::string saveAllButtonTitle(std::size_t conversionCount) {
+    return "Save All " + decimal(conversionCount) + "\u2026";
+}
+
+std::string saveAllFolderMessage(std::size_t conversionCount) {
+    return "Choose a folder to save " + decimal(conversionCount) + " SVG files";
 }
 
 }  // namespace kerfwright::ConversionSummary

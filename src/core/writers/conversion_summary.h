@@ -3,8 +3,12 @@
 // conversions, the heading of the list, its size and its non-empty layers.
 // Both front ends show these texts.
 
+#include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -25,5 +29,46 @@ std::string sizeText(const BoundingBox& bounds);
 
 // The layers with a count above 0, cut and unknown first, raster engraving last.
 std::vector<std::pair<LayerKind, std::int64_t>> layerRows(const CanvasConversion& conversion);
+
+// Which conversion a window shows: a canvas index and a plate number.
+struct ConversionId {
+    std::int64_t canvas = 1;
+    std::int64_t plate = 1;
+    friend bool operator==(const ConversionId&, const ConversionId&) = default;
+};
+
+ConversionId idOf(const CanvasConversion& conversion);
+
+// The position of the conversion matching `selection`, else 0; nothing only
+// when there are no conversions.
+std::optional<std::size_t> currentConversionIndex(const std::vector<CanvasConversion>& all, ConversionId selection);
+
+// How the choice among the conversions is offered: not at all for a single
+// one, side by side while they fit, else as a pop-up menu.
+enum class PickerStyle { hidden, segmented, popUpMenu };
+PickerStyle pickerStyle(std::size_t conversionCount);
+
+struct RgbColor {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const RgbColor&, const RgbColor&) = default;
+};
+
+// "#RRGGBB": an optional "#", then the leading hexadecimal digits as one
+// number (0 without any), whose bits 16-23, 8-15 and 0-7 are red, green, blue.
+RgbColor colorFromHex(std::string_view text);
+
+// The dot shown beside a layer: its stroke colour, else its fill, else grey.
+RgbColor layerColor(LayerKind layer);
+
+// "Reading " + the file name + "…", while the file is being read.
+std::string loadingText(const std::filesystem::path& location);
+
+// "Save All " + N + "…", the button that writes every conversion.
+std::string saveAllButtonTitle(std::size_t conversionCount);
+
+// The folder chooser's message for Save All.
+std::string saveAllFolderMessage(std::size_t conversionCount);
 
 }  // namespace kerfwright::ConversionSummary

@@ -124,6 +124,9 @@ std::vector<std::string> saveAllFileNames(const LoadedDocument& loaded) {
 }
 
 std::optional<WriteFailure> writeTextAtomically(const std::filesystem::path& path, std::string_view text) {
+    // The system ends a path at a NUL byte, so such a path names another file
+    // than the one it shows, possibly another file the user cares about.
+    if (path.native().find('\0') != std::string::npos) return writeFailure(path, EINVAL);
     // A short fixed name, so that a target name near the length limit still
     // leaves room for the temporary beside it.
     std::string temporary = (folderOf(path) / ".kerfwright-XXXXXX").string();
@@ -143,12 +146,13 @@ std::filesystem::path sidecarPath(const std::filesystem::path& svgPath) {
 
 std::optional<std::filesystem::path> writeSidecar(const CanvasConversion& conversion,
                                                   const LoadedDocument& loaded,
-                                                  const std::filesystem::path& svgPath) {
+                                                  const std::filesystem::path& svgPath,
+                                                  const TextFileWriter& write) {
     const auto text = SidecarWriter::text(conversion, loaded.document, fileNameOf(loaded.sourcePath));
     if (!text) return std::nullopt;
     std::filesystem::path path = sidecarPath(svgPath);
     // A sidecar that cannot be written is not worth stopping the save for.
-    if (writeTextAtomically(path, *text)) return std::nullopt;
+    if (write(path, *text)) return std::nullopt;
     return path;
 }
 
@@ -160,17 +164,17 @@ SaveOutcome saveOne(const LoadedDocument& loaded, std::size_t conversionIndex, c
     return SaveOutcome{{SavedConversion{conversionIndex, svgPath, writeSidecar(conversion, loaded, svgPath)}}, {}};
 }
 
-SaveOutcome saveAll(const LoadedDocument& loaded, const std::filesystem::path& folder) {
+SaveOutcome saveAll(const LoadedDocument& loaded, const std::filesystem::path& folder, const TextFileWriter& write) {
     const std::vector<std::string> names = saveAllFileNames(loaded);
     SaveOutcome outcome;
     for (std::size_t i = 0; i < loaded.conversions.size(); ++i) {
         const CanvasConversion& conversion = loaded.conversions[i];
         const std::filesystem::path svgPath = folder / names[i];
-        if (auto failure = writeTextAtomically(svgPath, conversion.svg)) {
+        if (auto failure = write(svgPath, conversion.svg)) {
             outcome.failureMessage = "Failed to save: " + failure->description;
             break;
         }
-        outcome.saved.push_back(SavedConversion{i, svgPath, writeSidecar(conversion, loaded, svgPath)});
+        outcome.saved.push_back(SavedConversion{i, svgPath, writeSidecar(conversion, loaded, svgPath, write)});
     }
     return outcome;
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,11 @@ struct WriteFailure {
 // step; on failure an earlier file of that name stays as it was.
 std::optional<WriteFailure> writeTextAtomically(const std::filesystem::path& path, std::string_view text);
 
+// How saving puts a file on disk; writeTextAtomically unless a caller needs
+// to route the writes (the command-line tool orders writes of several inputs).
+using TextFileWriter =
+    std::function<std::optional<WriteFailure>(const std::filesystem::path& path, std::string_view text)>;
+
 // The sidecar's location: the SVG's with its last extension replaced by .txt.
 std::filesystem::path sidecarPath(const std::filesystem::path& svgPath);
 
@@ -48,7 +54,8 @@ std::filesystem::path sidecarPath(const std::filesystem::path& svgPath);
 // configuration; returns its path when written. A failed write is dropped.
 std::optional<std::filesystem::path> writeSidecar(const CanvasConversion& conversion,
                                                   const LoadedDocument& loaded,
-                                                  const std::filesystem::path& svgPath);
+                                                  const std::filesystem::path& svgPath,
+                                                  const TextFileWriter& write = writeTextAtomically);
 
 struct SavedConversion {
     std::size_t conversionIndex = 0;
@@ -66,6 +73,7 @@ SaveOutcome saveOne(const LoadedDocument& loaded, std::size_t conversionIndex, c
 
 // Writes every conversion into `folder` under its Save All name, in order,
 // stopping at the first SVG that cannot be written.
-SaveOutcome saveAll(const LoadedDocument& loaded, const std::filesystem::path& folder);
+SaveOutcome saveAll(const LoadedDocument& loaded, const std::filesystem::path& folder,
+                    const TextFileWriter& write = writeTextAtomically);
 
 }  // namespace kerfwright

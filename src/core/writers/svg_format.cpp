@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
+#include <string>
 
 #include "text/number_text.h"
 #include "text/unicode.h"
@@ -47,6 +49,129 @@ void appendEscapedAscii(std::string& out, char c) {
     }
 }
 
+// 10^0 to 10^22 are all exact doubles, and exactly what std::pow gives.
+constexpr double kPowersOfTenAsDoubles[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Called for every coordinate written, where std::pow would cost more than
+// all the rest of the formatting.
+double powerOfTen(int exponent) {
+    if (exponent >= 0 && exponent < static_cast<int>(std::size(kPowersOfTenAsDoubles))) {
+        return kPowersOfTenAsDoubles[exponent];
+    }
+    return std::pow(10.0, exponent);
+}
+
+// printf's "%g": six significant digits, exponent form below 10^-4 and from
+// 10^6 on.
+constexpr int kSignificantDigits = 6;
+constexpr int kSmallestPlainExponent = -4;
+// Scaled values below this are rounded and written by the short way below:
+// their whole numbers of units are exact doubles and int64 values with room
+// to spare (2^53 is about 9 * 10^15).
+constexpr double kExactUnitsLimit = 1e15;
+// The places after the point the short way handles; others take the general way.
+constexpr int kMostPlaces = 5;
+
+// 10^0 to 10^6: units per whole for each number of places, and the steps of
+// rounding to six digits.
+constexpr std::uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+
+// std::round (halves away from zero) of a value below 2^52 in magnitude,
+// without a call into the maths library: the fraction left after truncating
+// is exact, so comparing it with one half decides exactly as std::round does.
+double roundHalfAway(double value) {
+    const auto truncated = static_cast<double>(static_cast<std::int64_t>(value));
+    const double fraction = value - truncated;
+    if (fraction >= 0.5) return truncated + 1;
+    if (fraction <= -0.5) return truncated - 1;
+    return truncated;
+}
+
+int decimalDigitCount(std::uint64_t value) {
+    int count = 1;
+    while (value >= 10) {
+        value /= 10;
+        ++count;
+    }
+    return count;
+}
+
+// Writes the last `count` decimal digits of the value, leading zeros
+// included, so that they end just before `end`; returns where they start.
+char* writeDigitsBefore(char* end, std::uint64_t value, int count) {
+    for (int i = 0; i < count; ++i) {
+        *--end = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return end;
+}
+
+// The text "%g" gives the double nearest to units / 10^Places, written from
+// the integer digits of units alone; false, writing nothing, where those
+// cannot tell: exponent form, a tie when rounding to six digits (which the
+// binary value decides) or a carry when rounding. The double lies so close to
+// the decimal value (within 10^-10 of it below 10^6) that away from a tie
+// both round the same way. A whole value comes out as an integer.
+template <int Places>
+bool appendScaledUnits(std::string& out, std::int64_t units) {
+    constexpr std::uint64_t kUnitsPerWhole = kPowersOfTen[Places];
+    const std::uint64_t magnitude = units < 0 ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+    const std::uint64_t whole = magnitude / kUnitsPerWhole;
+    std::uint64_t fraction = magnitude % kUnitsPerWhole;
+    const int wholeDigits = whole == 0 ? 0 : decimalDigitCount(whole);
+    if (fraction != 0 && wholeDigits > kSignificantDigits) return false;
+    // Below 10^-4 "%g" turns to exponent form.
+    if (whole == 0 && fraction != 0 && fraction * kPowersOfTen[-kSmallestPlainExponent] < kUnitsPerWhole) return false;
+
+    // A whole value is written with all its digits; only a fraction is cut
+    // to six significant digits.
+    int fractionDigits = fraction == 0 ? 0 : Places;
+    const int excess = wholeDigits + fractionDigits - kSignificantDigits;
+    if (fraction != 0 && excess > 0) {
+        const std::uint64_t dropped = kPowersOfTen[excess];
+        const std::uint64_t remainder = fraction % dropped;
+        fraction /= dropped;
+        if (remainder * 2 == dropped) return false;
+        if (remainder * 2 > dropped) ++fraction;
+        fractionDigits -= excess;
+        if (fraction == kPowersOfTen[fractionDigits]) return false;
+    }
+    // "%g" drops trailing zeros of the fraction, and the point with them.
+    while (fractionDigits > 0 && fraction % 10 == 0) {
+        fraction /= 10;
+        --fractionDigits;
+    }
+
+    char text[32];  // sign, at most 19 whole digits, point and fraction
+    char* const end = text + sizeof text;
+    char* start = end;
+    if (fractionDigits > 0) {
+        start = writeDigitsBefore(start, fraction, fractionDigits);
+        *--start = '.';
+    }
+    start = writeDigitsBefore(start, whole, wholeDigits == 0 ? 1 : wholeDigits);
+    if (units < 0) *--start = '-';
+    out.append(start, static_cast<std::size_t>(end - start));
+    return true;
+}
+
+// The short way for the usual coordinate: the same rounding and the same text
+// as the general way, without the maths library or printf-style conversion.
+bool appendSmallNum(std::string& out, double value, int precision) {
+    if (precision < 1 || precision > kMostPlaces) return false;
+    const double scaled = value * powerOfTen(precision);
+    if (!(std::fabs(scaled) < kExactUnitsLimit)) return false;
+    const auto units = static_cast<std::int64_t>(roundHalfAway(scaled));
+    switch (precision) {
+        case 1: return appendScaledUnits<1>(out, units);
+        case 2: return appendScaledUnits<2>(out, units);
+        case 3: return appendScaledUnits<3>(out, units);
+        case 4: return appendScaledUnits<4>(out, units);
+        default: return appendScaledUnits<5>(out, units);
+    }
+}
+
 }  // namespace
 
 std::string num(double value, int precision) {
@@ -60,7 +185,8 @@ void appendNum(std::string& out, double value, int precision) {
         out += "nan";
         return;
     }
-    const double scale = std::pow(10.0, precision);
+    if (appendSmallNum(out, value, precision)) return;
+    const double scale = powerOfTen(precision);
     const double rounded = std::round(value * scale) / scale;
     if (precision < 6 && rounded == std::round(rounded) && fitsInt64(rounded)) {
         // The integer conversion also turns a negative zero into 0.

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Measures the converter: builds the benchmark program (Release) into
+# build-bench/, makes the benchmark projects once into
+# build-bench/bench-projects/ (delete that folder after changing the
+# generator), and runs the benchmark. Further arguments go to the benchmark
+# program, e.g. --benchmark_filter=emitting. Not part of CI: the figures
+# depend on the machine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKERFWRIGHT_BENCHMARKS=ON \
+  -DKERFWRIGHT_BUILD_TESTS=OFF -DKERFWRIGHT_BUILD_APP=OFF >/dev/null
+cmake --build build-bench -j"$(nproc)" --target kerfwright-bench kerfwright-bench-projects
+projects=build-bench/bench-projects
+if [ ! -f "$projects/large.lac" ]; then
+  ./build-bench/bench/kerfwright-bench-projects "$projects"
+fi
+./build-bench/bench/kerfwright-bench "$projects" "$@"

@@ -1,0 +1,80 @@
+#include "app_state.h"
+
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <exception>
+#include <utility>
+
+#include "reading/read_error.h"
+#include "writers/conversion_summary.h"
+
+namespace kerfwright::app {
+namespace {
+
+Phase phaseAfter(LoadOutcome outcome) {
+    if (auto* loaded = std::get_if<std::shared_ptr<const LoadedDocument>>(&outcome)) {
+        return LoadedPhase{std::move(*loaded)};
+    }
+    return ErrorPhase{std::move(std::get<std::string>(outcome))};
+}
+
+}  // namespace
+
+LoadOutcome readAndConvert(const std::filesystem::path& location) {
+    try {
+        return std::make_shared<const LoadedDocument>(loadDocument(location));
+    } catch (const LACReadError& error) {
+        return readFailureMessage(location, error.description());
+    } catch (const std::exception& error) {
+        // Running out of memory on a huge archive must not take the window down.
+        return readFailureMessage(location, error.what());
+    }
+}
+
+AppState::AppState(FileDialogs& dialogs, Loader loader, QObject* parent)
+    : QObject(parent), dialogs_(dialogs), loader_(std::move(loader)) {}
+
+void AppState::setPhase(Phase phase) {
+    phase_ = std::move(phase);
+    emit phaseChanged();
+}
+
+void AppState::load(const std::filesystem::path& location) {
+    setPhase(LoadingPhase{location});
+    // The worker gets its own copies. The watcher, a child of this state,
+    // reports on this state's thread, and goes with the state if the window
+    // closes first: the outcome then has nowhere to go and is dropped.
+    auto* watcher = new QFutureWatcher<LoadOutcome>(this);
+    connect(watcher, &QFutureWatcher<LoadOutcome>::finished, this, [this, watcher] {
+        setPhase(phaseAfter(watcher->result()));
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run([loader = loader_, location] { return loader(location); }));
+}
+
+void AppState::openFilePanel() {
+    if (const auto chosen = dialogs_.chooseProjectFile()) load(*chosen);
+}
+
+void AppState::saveOne(const LoadedDocument& loaded, std::size_t conversionIndex) {
+    if (conversionIndex >= loaded.conversions.size()) return;
+    const std::filesystem::path proposed =
+        loaded.sourcePath.parent_path() / filename(loaded.conversions[conversionIndex], loaded);
+    const auto chosen = dialogs_.chooseSvgLocation(proposed);
+    if (!chosen) return;
+    showSaveOutcome(kerfwright::saveOne(loaded, conversionIndex, *chosen));
+}
+
+void AppState::saveAll(const LoadedDocument& loaded) {
+    const auto folder = dialogs_.chooseFolder(ConversionSummary::saveAllFolderMessage(loaded.conversions.size()),
+                                              "Save All");
+    if (!folder) return;
+    showSaveOutcome(kerfwright::saveAll(loaded, *folder));
+}
+
+void AppState::showSaveOutcome(const SaveOutcome& outcome) {
+    if (outcome.failureMessage) setPhase(ErrorPhase{*outcome.failureMessage});
+}
+
+}  // namespace kerfwright::app

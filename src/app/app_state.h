@@ -1,0 +1,83 @@
+#pragma once
+// The state of one window: which document it shows, or that one is being
+// read, or that reading or saving failed. Loading reads and converts on a
+// worker thread; the outcome comes back to the user-interface thread whole.
+
+#include <QObject>
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "writers/save_outputs.h"
+
+namespace kerfwright::app {
+
+struct EmptyPhase {};
+struct LoadingPhase {
+    std::filesystem::path location;
+};
+struct LoadedPhase {
+    // Shared so that a view can keep the document it shows while the phase moves on.
+    std::shared_ptr<const LoadedDocument> loaded;
+};
+struct ErrorPhase {
+    std::string message;  // the whole text shown to the user
+};
+using Phase = std::variant<EmptyPhase, LoadingPhase, LoadedPhase, ErrorPhase>;
+
+// The modal dialogs the state asks; tests answer them without a display.
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // A .lac project or a ZIP archive to read.
+    virtual std::optional<std::filesystem::path> chooseProjectFile() = 0;
+    // Where to save one SVG, proposing `proposedPath`.
+    virtual std::optional<std::filesystem::path> chooseSvgLocation(const std::filesystem::path& proposedPath) = 0;
+    // A folder for several SVG files, with a message and a confirm button text.
+    virtual std::optional<std::filesystem::path> chooseFolder(const std::string& message,
+                                                              const std::string& confirmText) = 0;
+};
+
+// A read and converted document, or the message saying why it could not be read.
+using LoadOutcome = std::variant<std::shared_ptr<const LoadedDocument>, std::string>;
+using Loader = std::function<LoadOutcome(const std::filesystem::path&)>;
+
+// Reads and converts a project; never throws.
+LoadOutcome readAndConvert(const std::filesystem::path& location);
+
+class AppState : public QObject {
+    Q_OBJECT
+
+public:
+    explicit AppState(FileDialogs& dialogs, Loader loader = readAndConvert, QObject* parent = nullptr);
+
+    const Phase& phase() const { return phase_; }
+    void setPhase(Phase phase);
+
+    // Shows the loading phase at once; the outcome arrives later as a phase
+    // change. Loads are not cancelled: when two overlap, the one that ends
+    // last sets the phase.
+    void load(const std::filesystem::path& location);
+    void openFilePanel();
+
+    // A failed SVG write moves to the error phase; a failed sidecar write does not.
+    void saveOne(const LoadedDocument& loaded, std::size_t conversionIndex);
+    void saveAll(const LoadedDocument& loaded);
+
+signals:
+    void phaseChanged();
+
+private:
+    void showSaveOutcome(const SaveOutcome& outcome);
+
+    FileDialogs& dialogs_;
+    Loader loader_;
+    Phase phase_;
+};
+
+}  // namespace kerfwright::app

@@ -1,0 +1,118 @@
+#include "content_view.h"
+
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <utility>
+
+#include "app_state.h"
+#include "empty_state_view.h"
+#include "error_view.h"
+#include "loaded_view.h"
+#include "qt_text.h"
+#include "svg_preview_view.h"
+
+namespace kerfwright::app {
+namespace {
+
+constexpr int kMinimumWidth = 720;
+constexpr int kMinimumHeight = 480;
+constexpr int kProgressWidth = 240;
+
+QWidget* loadingFace(const std::filesystem::path& location) {
+    auto* progress = new QProgressBar;
+    progress->setRange(0, 0);  // indeterminate
+    progress->setTextVisible(false);
+    progress->setFixedWidth(kProgressWidth);
+    auto* text = new QLabel(qtText(ConversionSummary::loadingText(location)));
+    text->setObjectName(QStringLiteral("loadingText"));
+    text->setTextFormat(Qt::PlainText);
+
+    auto* face = new QWidget;
+    auto* column = new QVBoxLayout(face);
+    column->addStretch();
+    column->addWidget(progress, 0, Qt::AlignHCenter);
+    column->addWidget(text, 0, Qt::AlignHCenter);
+    column->addStretch();
+    return face;
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> firstDroppedFile(const QMimeData& data) {
+    const QList<QUrl> urls = data.urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return std::nullopt;
+    return filePath(urls.first().toLocalFile());
+}
+
+ContentView::ContentView(AppState& state, QWidget* parent) : QWidget(parent), state_(state) {
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    setAcceptDrops(true);
+    layout_ = new QVBoxLayout(this);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    connect(&state_, &AppState::phaseChanged, this, &ContentView::showPhase);
+    showPhase();
+}
+
+void ContentView::showPhase() {
+    QWidget* replacement = faceForPhase();
+    if (face_) {
+        // The layout hands back the old face's item, which is ours to delete.
+        delete layout_->replaceWidget(face_, replacement);
+        // The old face may be the sender of the click that changed the phase.
+        face_->deleteLater();
+    } else {
+        layout_->addWidget(replacement);
+    }
+    face_ = replacement;
+    auto* document = qobject_cast<LoadedView*>(face_);
+    if (document && document->preview()) {
+        connect(document->preview(), &SvgPreviewView::loadFinished, this, &ContentView::faceShown);
+    } else {
+        // Once the face is laid out; not for a face replaced in the meantime.
+        QTimer::singleShot(0, face_, [this, shownFace = face_] {
+            if (face_ == shownFace) emit faceShown();
+        });
+    }
+}
+
+QWidget* ContentView::faceForPhase() {
+    const Phase& phase = state_.phase();
+    const bool wasShowingDocument = std::exchange(showingDocument_, std::holds_alternative<LoadedPhase>(phase));
+    if (const auto* loading = std::get_if<LoadingPhase>(&phase)) return loadingFace(loading->location);
+    if (const auto* error = std::get_if<ErrorPhase>(&phase)) return new ErrorView(error->message, state_);
+    if (const auto* loaded = std::get_if<LoadedPhase>(&phase)) {
+        // A document coming into view starts at its first drawing.
+        if (!wasShowingDocument && !loaded->loaded->conversions.empty()) {
+            selection_ = ConversionSummary::idOf(loaded->loaded->conversions.front());
+        }
+        auto* view = new LoadedView(loaded->loaded, selection_, state_);
+        connect(view, &LoadedView::selectionChanged, this,
+                [this](ConversionSummary::ConversionId chosen) { selection_ = chosen; });
+        return view;
+    }
+    return new EmptyStateView(state_);
+}
+
+void ContentView::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void ContentView::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+// Any file is taken: one that is not a project ends in the error face with
+// the reader's message. Only the first of several files is loaded.
+void ContentView::dropEvent(QDropEvent* event) {
+    if (!event->mimeData()->hasUrls()) return;
+    event->acceptProposedAction();
+    if (const auto file = firstDroppedFile(*event->mimeData())) state_.load(*file);
+}
+
+}  // namespace kerfwright::app

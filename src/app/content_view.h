@@ -1,0 +1,52 @@
+#pragma once
+// What a window shows: one face per phase of its state, rebuilt whenever
+// the phase changes, and a drop target for files over all of it.
+
+#include <QWidget>
+
+#include <filesystem>
+#include <optional>
+
+#include "writers/conversion_summary.h"
+
+class QMimeData;
+class QVBoxLayout;
+
+namespace kerfwright::app {
+
+class AppState;
+
+// The file to load from a drop: the first dropped item, when it is a local file.
+std::optional<std::filesystem::path> firstDroppedFile(const QMimeData& data);
+
+class ContentView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ContentView(AppState& state, QWidget* parent = nullptr);
+
+    ConversionSummary::ConversionId selection() const { return selection_; }
+    QWidget* face() const { return face_; }
+
+signals:
+    // The current face is complete: for a document, once its preview page
+    // has loaded.
+    void faceShown();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void showPhase();
+    QWidget* faceForPhase();
+
+    AppState& state_;
+    ConversionSummary::ConversionId selection_;
+    QVBoxLayout* layout_ = nullptr;
+    QWidget* face_ = nullptr;
+    bool showingDocument_ = false;
+};
+
+}  // namespace kerfwright::app

@@ -1,0 +1,79 @@
+#include "error_view.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "app_state.h"
+#include "qt_text.h"
+#include "symbols.h"
+#include "text_styles.h"
+
+namespace kerfwright::app {
+namespace {
+
+constexpr int kSpacing = 16;
+constexpr int kSymbolSize = 48;
+constexpr int kMessageMaxWidth = 600;
+constexpr int kMessageMaxHeight = 200;
+constexpr int kMessagePadding = 12;
+
+QLabel* symbolLabel() {
+    auto* label = new QLabel;
+    label->setPixmap(Symbols::tinted(Symbols::Symbol::warningFill, kSymbolSize, Symbols::warningColor()));
+    return label;
+}
+
+QLabel* headingLabel() {
+    auto* label = new QLabel(QStringLiteral("Couldn't read that file"));
+    label->setFont(TextStyles::headline());
+    return label;
+}
+
+// Messages can hold long paths: they wrap anywhere, scroll when tall, and
+// can be selected to be copied.
+QScrollArea* messageBox(const std::string& message) {
+    auto* text = new QLabel(qtText(message));
+    text->setObjectName(QStringLiteral("errorMessage"));
+    text->setTextFormat(Qt::PlainText);
+    text->setFont(TextStyles::calloutMonospaced());
+    text->setWordWrap(true);
+    text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    text->setContentsMargins(kMessagePadding, kMessagePadding, kMessagePadding, kMessagePadding);
+    text->setStyleSheet(QStringLiteral("background: palette(alternate-base); border-radius: 8px;"));
+
+    auto* box = new QScrollArea;
+    box->setWidget(text);
+    box->setWidgetResizable(true);
+    box->setFrameShape(QFrame::NoFrame);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // As wide as allowed (the window is never narrower), as tall as the text
+    // up to the limit.
+    box->setFixedWidth(kMessageMaxWidth);
+    box->setFixedHeight(std::min(kMessageMaxHeight, text->heightForWidth(kMessageMaxWidth)));
+    box->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    return box;
+}
+
+}  // namespace
+
+ErrorView::ErrorView(const std::string& message, AppState& state, QWidget* parent) : QWidget(parent) {
+    auto* tryAgainButton = new QPushButton(QStringLiteral("Try Another File"));
+    TextStyles::makeLarge(*tryAgainButton);
+    connect(tryAgainButton, &QPushButton::clicked, &state, [&state] { state.setPhase(EmptyPhase{}); });
+
+    auto* column = new QVBoxLayout(this);
+    column->setSpacing(kSpacing);
+    column->addStretch();
+    column->addWidget(symbolLabel(), 0, Qt::AlignHCenter);
+    column->addWidget(headingLabel(), 0, Qt::AlignHCenter);
+    column->addWidget(messageBox(message), 0, Qt::AlignHCenter);
+    column->addWidget(tryAgainButton, 0, Qt::AlignHCenter);
+    column->addStretch();
+}
+
+}  // namespace kerfwright::app

@@ -1,0 +1,313 @@
+#include "loaded_view.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "app_state.h"
+#include "qt_text.h"
+#include "svg_preview_view.h"
+#include "symbols.h"
+#include "text/number_text.h"
+#include "text_styles.h"
+
+namespace kerfwright::app {
+namespace {
+
+using ConversionSummary::ConversionId;
+using Choose = std::function<void(std::size_t)>;
+
+constexpr int kSidebarSpacing = 16;
+constexpr int kRowSpacing = 4;
+constexpr int kRowPartSpacing = 8;
+constexpr int kButtonSpacing = 8;
+constexpr int kMinimumFlexibleSpace = 8;
+constexpr int kSidebarMinWidth = 260;
+constexpr int kSidebarIdealWidth = 300;
+constexpr int kSidebarMaxWidth = 360;
+constexpr int kDotDiameter = 10;
+constexpr int kWarningSymbolSize = 14;
+constexpr int kFileNameMaxLines = 2;
+
+QLabel* label(const QString& text, const QFont& font) {
+    auto* label = new QLabel(text);
+    label->setFont(font);
+    return label;
+}
+
+QLabel* secondaryLabel(const QString& text, const QFont& font) {
+    QLabel* result = label(text, font);
+    TextStyles::makeSecondary(*result);
+    return result;
+}
+
+QVBoxLayout* column(QWidget* owner, int spacing) {
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+QHBoxLayout* row(int spacing) {
+    auto* layout = new QHBoxLayout;
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+QLabel* fileNameLabel(const LoadedDocument& loaded) {
+    QLabel* name = label(qtPathText(loaded.sourcePath.filename()), TextStyles::headline());
+    name->setObjectName(QStringLiteral("fileName"));
+    name->setWordWrap(true);
+    name->setMaximumHeight(QFontMetrics(name->font()).lineSpacing() * kFileNameMaxLines);
+    return name;
+}
+
+// Side by side buttons of which one is down, like a segmented control.
+QWidget* segmentedPicker(const std::vector<CanvasConversion>& all, std::size_t selected, const Choose& choose) {
+    auto* picker = new QWidget;
+    auto* segments = new QHBoxLayout(picker);
+    segments->setContentsMargins(0, 0, 0, 0);
+    segments->setSpacing(0);
+    auto* group = new QButtonGroup(picker);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        auto* segment = new QPushButton(qtText(ConversionSummary::label(all[i], all)));
+        segment->setCheckable(true);
+        segment->setChecked(i == selected);
+        segment->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        group->addButton(segment, static_cast<int>(i));
+        segments->addWidget(segment);
+    }
+    QObject::connect(group, &QButtonGroup::idClicked, picker,
+                     [choose](int id) { choose(static_cast<std::size_t>(id)); });
+    return picker;
+}
+
+QWidget* popUpPicker(const std::vector<CanvasConversion>& all, std::size_t selected, const Choose& choose) {
+    auto* picker = new QComboBox;
+    for (const CanvasConversion& conversion : all) picker->addItem(qtText(ConversionSummary::label(conversion, all)));
+    picker->setCurrentIndex(static_cast<int>(selected));
+    QObject::connect(picker, &QComboBox::activated, picker,
+                     [choose](int index) { choose(static_cast<std::size_t>(index)); });
+    return picker;
+}
+
+QWidget* picker(const std::vector<CanvasConversion>& all, std::size_t selected, const Choose& choose) {
+    QWidget* result = ConversionSummary::pickerStyle(all.size()) == ConversionSummary::PickerStyle::segmented
+                          ? segmentedPicker(all, selected, choose)
+                          : popUpPicker(all, selected, choose);
+    result->setObjectName(QStringLiteral("conversionPicker"));
+    return result;
+}
+
+QPixmap dot(const ConversionSummary::RgbColor& color) {
+    const qreal ratio = qGuiApp->devicePixelRatio();
+    QPixmap pixmap(QSize(kDotDiameter, kDotDiameter) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(color.red, color.green, color.blue));
+    painter.drawEllipse(QRectF(0, 0, kDotDiameter, kDotDiameter));
+    return pixmap;
+}
+
+QLayout* layerRow(LayerKind layer, std::int64_t count) {
+    auto* dotLabel = new QLabel;
+    dotLabel->setPixmap(dot(ConversionSummary::layerColor(layer)));
+    QHBoxLayout* layout = row(kRowPartSpacing);
+    layout->addWidget(dotLabel);
+    layout->addWidget(label(qtText(rawValue(layer)), TextStyles::callout()));
+    layout->addStretch();
+    std::string countText;
+    text::appendInteger(countText, count);
+    layout->addWidget(secondaryLabel(qtText(countText), TextStyles::calloutFixedDigits()));
+    return layout;
+}
+
+QWidget* layerSummary(const CanvasConversion& conversion) {
+    auto* summary = new QWidget;
+    summary->setObjectName(QStringLiteral("layerSummary"));
+    QVBoxLayout* rows = column(summary, kRowSpacing);
+    rows->addWidget(label(QStringLiteral("Layers"), TextStyles::subheadlineSemibold()));
+    for (const auto& [layer, count] : ConversionSummary::layerRows(conversion)) rows->addLayout(layerRow(layer, count));
+    return summary;
+}
+
+QLayout* boundsRow(const CanvasConversion& conversion) {
+    QLabel* size = secondaryLabel(qtText(ConversionSummary::sizeText(conversion.bounds)),
+                                  TextStyles::calloutFixedDigits());
+    size->setObjectName(QStringLiteral("boundsText"));
+    QHBoxLayout* layout = row(kRowPartSpacing);
+    layout->addWidget(label(QStringLiteral("Bounds"), TextStyles::subheadlineSemibold()));
+    layout->addStretch();
+    layout->addWidget(size);
+    return layout;
+}
+
+QLayout* warningsHeading() {
+    auto* symbol = new QLabel;
+    symbol->setPixmap(Symbols::tinted(Symbols::Symbol::warning, kWarningSymbolSize, Symbols::warningColor()));
+    QLabel* text = label(QStringLiteral("Warnings"), TextStyles::subheadlineSemibold());
+    QPalette palette = text->palette();
+    palette.setColor(QPalette::WindowText, Symbols::warningColor());
+    text->setPalette(palette);
+    QHBoxLayout* layout = row(kRowSpacing);
+    layout->addWidget(symbol);
+    layout->addWidget(text);
+    layout->addStretch();
+    return layout;
+}
+
+QWidget* warningsBlock(const CanvasConversion& conversion) {
+    auto* block = new QWidget;
+    block->setObjectName(QStringLiteral("warningsBlock"));
+    QVBoxLayout* items = column(block, kRowSpacing);
+    items->addLayout(warningsHeading());
+    for (const std::string& warning : conversion.warnings) {
+        QLabel* item = secondaryLabel(QStringLiteral("\u2022 ") + qtText(warning), TextStyles::caption());
+        item->setTextFormat(Qt::PlainText);
+        item->setWordWrap(true);
+        items->addWidget(item);
+    }
+    return block;
+}
+
+QPushButton* button(const QString& text, bool large) {
+    auto* result = new QPushButton(text);
+    if (large) TextStyles::makeLarge(*result);
+    result->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    return result;
+}
+
+QWidget* noContent() {
+    QLabel* text = secondaryLabel(QStringLiteral("No content"), QGuiApplication::font());
+    text->setAlignment(Qt::AlignCenter);
+    return text;
+}
+
+}  // namespace
+
+LoadedView::LoadedView(std::shared_ptr<const LoadedDocument> loaded, ConversionId selection, AppState& state,
+                       QWidget* parent)
+    : QWidget(parent), loaded_(std::move(loaded)), selection_(selection), state_(state) {
+    auto* sidebarPane = new QScrollArea;
+    sidebarPane->setWidget(sidebar());
+    sidebarPane->setWidgetResizable(true);
+    sidebarPane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sidebarPane->setMinimumWidth(kSidebarMinWidth);
+    sidebarPane->setMaximumWidth(kSidebarMaxWidth);
+
+    QWidget* content = noContent();
+    if (const auto index = currentIndex()) {
+        preview_ = new SvgPreviewView;
+        preview_->showSvg(loaded_->conversions[*index].svg);
+        content = preview_;
+    }
+
+    auto* split = new QSplitter(Qt::Horizontal);
+    split->setChildrenCollapsible(false);
+    split->addWidget(sidebarPane);
+    split->addWidget(content);
+    split->setStretchFactor(1, 1);
+    split->setSizes({kSidebarIdealWidth, width()});
+    column(this, 0)->addWidget(split);
+}
+
+std::optional<std::size_t> LoadedView::currentIndex() const {
+    return ConversionSummary::currentConversionIndex(loaded_->conversions, selection_);
+}
+
+void LoadedView::select(std::size_t index) {
+    selection_ = ConversionSummary::idOf(loaded_->conversions[index]);
+    emit selectionChanged(selection_);
+    replaceDetails();
+    if (preview_) preview_->showSvg(loaded_->conversions[index].svg);
+}
+
+QWidget* LoadedView::sidebar() {
+    auto* bar = new QWidget;
+    sidebarColumn_ = column(bar, kSidebarSpacing);
+    sidebarColumn_->setContentsMargins(kSidebarSpacing, kSidebarSpacing, kSidebarSpacing, kSidebarSpacing);
+    sidebarColumn_->addWidget(fileNameLabel(*loaded_));
+    const std::vector<CanvasConversion>& all = loaded_->conversions;
+    if (all.size() >= 2) {
+        QLabel* heading = label(qtText(ConversionSummary::pickerHeading(all)), TextStyles::subheadlineSemibold());
+        heading->setObjectName(QStringLiteral("pickerHeading"));
+        sidebarColumn_->addWidget(heading);
+        sidebarColumn_->addWidget(picker(all, currentIndex().value_or(0), [this](std::size_t i) { select(i); }));
+    }
+    details_ = details();
+    sidebarColumn_->addWidget(details_);
+    sidebarColumn_->addSpacerItem(
+        new QSpacerItem(0, kMinimumFlexibleSpace, QSizePolicy::Minimum, QSizePolicy::Expanding));
+    sidebarColumn_->addWidget(buttons());
+    return bar;
+}
+
+// Everything that describes the chosen drawing, rebuilt when the choice changes.
+QWidget* LoadedView::details() {
+    auto* box = new QWidget;
+    QVBoxLayout* items = column(box, kSidebarSpacing);
+    const auto index = currentIndex();
+    if (!index) return box;
+    const CanvasConversion& conversion = loaded_->conversions[*index];
+    items->addWidget(layerSummary(conversion));
+    items->addLayout(boundsRow(conversion));
+    if (!conversion.warnings.empty()) items->addWidget(warningsBlock(conversion));
+    return box;
+}
+
+void LoadedView::replaceDetails() {
+    QWidget* replacement = details();
+    delete sidebarColumn_->replaceWidget(details_, replacement);
+    details_->deleteLater();
+    details_ = replacement;
+}
+
+QWidget* LoadedView::buttons() {
+    auto* box = new QWidget;
+    QVBoxLayout* stack = column(box, kButtonSpacing);
+    stack->addWidget(saveOneButton());
+    if (loaded_->conversions.size() >= 2) stack->addWidget(saveAllButton());
+    // Its shortcut, Ctrl+O, belongs to the window's File menu, which opens
+    // into the same window; a second owner of the key would silence both.
+    QPushButton* openAnother = button(QStringLiteral("Open Another\u2026"), false);
+    connect(openAnother, &QPushButton::clicked, &state_, &AppState::openFilePanel);
+    stack->addWidget(openAnother);
+    return box;
+}
+
+QPushButton* LoadedView::saveOneButton() {
+    QPushButton* saveOne = button(QStringLiteral("Save SVG + Settings\u2026"), true);
+    saveOne->setIcon(Symbols::icon(Symbols::Symbol::saveFile));
+    saveOne->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveOne->setToolTip(QStringLiteral(
+        "Saves the .svg and a .txt sidecar with material, power, speed, and pass count for each layer."));
+    connect(saveOne, &QPushButton::clicked, this, [this] {
+        if (const auto index = currentIndex()) state_.saveOne(*loaded_, *index);
+    });
+    return saveOne;
+}
+
+QPushButton* LoadedView::saveAllButton() {
+    QPushButton* saveAll = button(qtText(ConversionSummary::saveAllButtonTitle(loaded_->conversions.size())), true);
+    saveAll->setIcon(Symbols::icon(Symbols::Symbol::dropFile));
+    connect(saveAll, &QPushButton::clicked, this, [this] { state_.saveAll(*loaded_); });
+    return saveAll;
+}
+
+}  // namespace kerfwright::app

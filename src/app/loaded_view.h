@@ -1,0 +1,54 @@
+#pragma once
+// The face of a window with a document: a sidebar with the document's
+// drawings, the chosen drawing's layers, size and warnings and the save
+// buttons, beside a live preview of that drawing.
+
+#include <QWidget>
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+
+#include "writers/conversion_summary.h"
+#include "writers/save_outputs.h"
+
+class QPushButton;
+class QVBoxLayout;
+
+namespace kerfwright::app {
+
+class AppState;
+class SvgPreviewView;
+
+class LoadedView : public QWidget {
+    Q_OBJECT
+
+public:
+    LoadedView(std::shared_ptr<const LoadedDocument> loaded, ConversionSummary::ConversionId selection,
+               AppState& state, QWidget* parent = nullptr);
+
+    // The preview, absent when the document has no drawing.
+    SvgPreviewView* preview() const { return preview_; }
+
+signals:
+    void selectionChanged(kerfwright::ConversionSummary::ConversionId selection);
+
+private:
+    std::optional<std::size_t> currentIndex() const;
+    void select(std::size_t index);
+    QWidget* sidebar();
+    QWidget* buttons();
+    QPushButton* saveOneButton();
+    QPushButton* saveAllButton();
+    QWidget* details();
+    void replaceDetails();
+
+    std::shared_ptr<const LoadedDocument> loaded_;
+    ConversionSummary::ConversionId selection_;
+    AppState& state_;
+    QVBoxLayout* sidebarColumn_ = nullptr;
+    QWidget* details_ = nullptr;
+    SvgPreviewView* preview_ = nullptr;
+};
+
+}  // namespace kerfwright::app

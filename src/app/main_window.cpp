@@ -1,0 +1,51 @@
+#include "main_window.h"
+
+#include <QApplication>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "content_view.h"
+#include "qt_text.h"
+
+namespace kerfwright::app {
+namespace {
+
+constexpr int kInitialWidth = 1000;
+constexpr int kInitialHeight = 680;
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this), state_(dialogs_) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    content_ = new ContentView(state_);
+    setCentralWidget(content_);
+    createFileMenu();
+    connect(&state_, &AppState::phaseChanged, this, &MainWindow::showTitle);
+    showTitle();
+    resize(kInitialWidth, kInitialHeight);
+}
+
+void MainWindow::createFileMenu() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction* open = file->addAction(QStringLiteral("Open .lac File\u2026"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(open, &QAction::triggered, this, &openInFocusedWindow);
+    file->addSeparator();
+    QAction* quit = file->addAction(QStringLiteral("&Quit"));
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
+}
+
+// The document's file name while one is shown, as desktop windows do.
+void MainWindow::showTitle() {
+    const auto* loaded = std::get_if<LoadedPhase>(&state_.phase());
+    setWindowTitle(loaded ? qtPathText(loaded->loaded->sourcePath.filename()) + QStringLiteral(" \u2014 Kerfwright")
+                          : QStringLiteral("Kerfwright"));
+}
+
+void openInFocusedWindow() {
+    if (auto* window = qobject_cast<MainWindow*>(QApplication::activeWindow())) window->state().openFilePanel();
+}
+
+}  // namespace kerfwright::app

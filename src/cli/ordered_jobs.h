@@ -1,0 +1,123 @@
+#pragma once
+// Works through a list on several threads and hands the results back in list
+// order, on the calling thread, each as soon as it and all before it are done.
+
+#include <condition_variable>
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace kerfwright::cli {
+
+template <class Result>
+struct OrderedJobs {
+    std::function<Result(std::size_t index)> work;            // runs on a worker thread
+    std::function<void(std::size_t index, Result&)> deliver;  // runs on the calling thread, in index order
+    std::function<void(std::size_t finished)> progress;       // runs on the calling thread
+
+    // With one job everything runs on the calling thread, one item after the
+    // other. An exception thrown by `work` comes out of `run` when that item's
+    // turn to be delivered comes, as if the work had run in order.
+    void run(std::size_t count, std::size_t jobs) const {
+        if (jobs <= 1 || count <= 1) {
+            runInline(count);
+        } else {
+            runOnThreads(count, jobs < count ? jobs : count);
+        }
+    }
+
+private:
+    struct Outcome {
+        std::optional<Result> result;
+        std::exception_ptr failure;
+    };
+
+    // What the workers and the calling thread share.
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable finishedOne;
+        std::vector<Outcome> outcomes;
+        std::vector<bool> done;
+        std::size_t next = 0;      // the next item a worker takes
+        std::size_t finished = 0;  // items done, in any order
+    };
+
+    void runInline(std::size_t count) const {
+        for (std::size_t i = 0; i < count; ++i) {
+            Result result = work(i);
+            progress(i + 1);
+            deliver(i, result);
+        }
+    }
+
+    void workLoop(Shared& shared) const {
+        for (;;) {
+            std::size_t index = 0;
+            {
+                const std::lock_guard lock(shared.mutex);
+                if (shared.next >= shared.outcomes.size()) return;
+                index = shared.next++;
+            }
+            Outcome outcome;
+            try {
+                outcome.result.emplace(work(index));
+            } catch (...) {
+                outcome.failure = std::current_exception();
+            }
+            {
+                const std::lock_guard lock(shared.mutex);
+                shared.outcomes[index] = std::move(outcome);
+                shared.done[index] = true;
+                ++shared.finished;
+            }
+            shared.finishedOne.notify_one();
+        }
+    }
+
+    void runOnThreads(std::size_t count, std::size_t jobs) const {
+        Shared shared;
+        shared.outcomes.resize(count);
+        shared.done.resize(count, false);
+        std::vector<std::jthread> workers;
+        // Stops the workers taking new items when delivering fails, then
+        // joins them, whatever way this function is left.
+        struct StopOnExit {
+            Shared& shared;
+            std::vector<std::jthread>& workers;
+            ~StopOnExit() {
+                {
+                    const std::lock_guard lock(shared.mutex);
+                    shared.next = shared.outcomes.size();
+                }
+                workers.clear();
+            }
+        } stopOnExit{shared, workers};
+        for (std::size_t j = 0; j < jobs; ++j) workers.emplace_back([this, &shared] { workLoop(shared); });
+
+        std::size_t shownFinished = 0;
+        for (std::size_t delivered = 0; delivered < count; ++delivered) {
+            Outcome outcome;
+            {
+                std::unique_lock lock(shared.mutex);
+                for (;;) {
+                    shared.finishedOne.wait(
+                        lock, [&] { return shared.finished != shownFinished || shared.done[delivered]; });
+                    if (shared.finished == shownFinished) break;
+                    shownFinished = shared.finished;
+                    lock.unlock();
+                    progress(shownFinished);
+                    lock.lock();
+                }
+                outcome = std::move(shared.outcomes[delivered]);
+            }
+            if (outcome.failure) std::rethrow_exception(outcome.failure);
+            deliver(delivered, *outcome.result);
+        }
+    }
+};
+
+}  // namespace kerfwright::cli

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "writers/conversion_summary.h"
+#include "writers/preview_page.h"
+
+namespace kerfwright {
+namespace {
+
+using namespace ConversionSummary;
+
+CanvasConversion conversion(std::int64_t canvasIndex, std::string name, std::int64_t plate = 1,
+                            std::int64_t totalPlates = 1) {
+    CanvasConversion c;
+    c.canvasIndex = canvasIndex;
+    c.canvasName = std::move(name);
+    c.plateIndex = plate;
+    c.totalPlatesInCanvas = totalPlates;
+    return c;
+}
+
+std::vector<std::string> labels(const std::vector<CanvasConversion>& all) {
+    std::vector<std::string> texts;
+    for (const CanvasConversion& c : all) texts.push_back(label(c, all));
+    return texts;
+}
+
+TEST(ConversionSummaryTest, LabelsAndHeadingFollowCanvasesAndPlates) {
+    const struct {
+        std::vector<CanvasConversion> conversions;
+        std::vector<std::string> labels;
+        std::string heading;
+    } cases[] = {
+        {{conversion(0, ""), conversion(1, "")}, {"Canvas 0", "Canvas 1"}, "Canvases (2) / Plates (2)"},
+        {{conversion(3, "Main", 1, 3), conversion(3, "Main", 2, 3), conversion(3, "Main", 3, 3)},
+         {"Plate 1", "Plate 2", "Plate 3"},
+         "Plates (3)"},
+        {{conversion(0, "A/B", 1, 2), conversion(0, "A/B", 2, 2), conversion(2, "")},
+         {"A/B / Plate 1", "A/B / Plate 2", "Canvas 2"},
+         "Canvases (2) / Plates (3)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(labels(c.conversions), c.labels);
+        EXPECT_EQ(pickerHeading(c.conversions), c.heading);
+    }
+}
+
+TEST(ConversionSummaryTest, SizeTextRoundsToOneDecimal) {
+    EXPECT_EQ(sizeText(BoundingBox{0, 0, 120.26, 80}), "120.3 \u00d7 80.0 mm");
+    EXPECT_EQ(sizeText(BoundingBox{-5, -5, 105, 95.04}), "110.0 \u00d7 100.0 mm");
+}
+
+TEST(ConversionSummaryTest, LayerRowsSkipEmptyLayersCutFirst) {
+    CanvasConversion c = conversion(0, "");
+    c.layerCounts = {{LayerKind::engraveImage, 1}, {LayerKind::cut, 2}, {LayerKind::score, 0}, {LayerKind::unknown, 3}};
+    const std::vector<std::pair<LayerKind, std::int64_t>> expected = {
+        {LayerKind::unknown, 3}, {LayerKind::cut, 2}, {LayerKind::engraveImage, 1}};
+    EXPECT_EQ(layerRows(c), expected);
+}
+
+TEST(ConversionSummaryTest, SelectionFallsBackToTheFirstConversion) {
+    const std::vector<CanvasConversion> all = {conversion(0, "", 1, 2), conversion(0, "", 2, 2), conversion(4, "")};
+    EXPECT_EQ(currentConversionIndex(all, ConversionId{0, 2}), 1u);
+    EXPECT_EQ(currentConversionIndex(all, ConversionId{4, 1}), 2u);
+    EXPECT_EQ(currentConversionIndex(all, ConversionId{1, 1}), 0u);
+    EXPECT_EQ(currentConversionIndex({}, ConversionId{1, 1}), std::nullopt);
+}
+
+TEST(ConversionSummaryTest, PickerIsSegmentedUpToFour) {
+    EXPECT_EQ(pickerStyle(0), PickerStyle::hidden);
+    EXPECT_EQ(pickerStyle(1), PickerStyle::hidden);
+    EXPECT_EQ(pickerStyle(2), PickerStyle::segmented);
+    EXPECT_EQ(pickerStyle(4), PickerStyle::segmented);
+    EXPECT_EQ(pickerStyle(5), PickerStyle::popUpMenu);
+}
+
+TEST(ConversionSummaryTest, ColorFromHexReadsLeadingDigits) {
+    const struct {
+        std::string_view text;
+        RgbColor color;
+    } cases[] = {
+        {"#FF0000", {255, 0, 0}}, {"0000ff", {0, 0, 255}},  {"#808080", {128, 128, 128}},
+        {"#12zz", {0, 0, 0x12}},  {"", {0, 0, 0}},          {"#xyz", {0, 0, 0}},
+        {"#AbCdEf", {0xab, 0xcd, 0xef}}, {"#1FF0000", {255, 0, 0}},
+        {"#FFFFFFFFFFFFFFFFFF", {255, 255, 255}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(colorFromHex(c.text), c.color) << c.text;
+}
+
+TEST(ConversionSummaryTest, LayerColorsComeFromStrokeThenFill) {
+    EXPECT_EQ(layerColor(LayerKind::cut), (RgbColor{255, 0, 0}));
+    EXPECT_EQ(layerColor(LayerKind::score), (RgbColor{0, 0, 255}));
+    EXPECT_EQ(layerColor(LayerKind::engraveFill), (RgbColor{0, 0, 0}));
+    EXPECT_EQ(layerColor(LayerKind::engraveImage), (RgbColor{128, 128, 128}));
+}
+
+TEST(ConversionSummaryTest, WindowTextsCarryDecimalCounts) {
+    EXPECT_EQ(loadingText("/home/user/My box.lac"), "Reading My box.lac\u2026");
+    EXPECT_EQ(saveAllButtonTitle(12), "Save All 12\u2026");
+    EXPECT_EQ(saveAllFolderMessage(3), "Choose a folder to save 3 SVG files");
+}
+
+TEST(PreviewPageTest, WrapsTheSvgBetweenFixedHeaderAndTail) {
+    const std::vector<std::string> headerLines = {
+        "<!doctype html>",
+        "<html><head><meta charset=\"utf-8\"><style>",
+        "html, body { margin: 0; padding: 0; height: 100%; background:",
+        "  repeating-conic-gradient(#f3f3f3 0% 25%, #fff 0% 50%) 50% / 16px 16px; }",
+        "body { display: flex; align-items: center; justify-content: center; }",
+        "svg { max-width: 96%; max-height: 96%; }",
+        "</style></head><body>",
+    };
+    std::string expected;
+    for (const std::string& line : headerLines) expected += line + "\n";
+    ASSERT_EQ(expected.size(), 328u);
+    expected += "abc\n</body></html>";
+    EXPECT_EQ(PreviewPage::html("abc"), expected);
+}
+
+}  // namespace
+}  // namespace kerfwright

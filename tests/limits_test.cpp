@@ -1,0 +1,191 @@
+// The bounds of input_limits.h, each at its edge: nothing changes below it,
+// and past it the input is refused or cut short with the promised text.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "input_limits.h"
+#include "project.h"
+#include "raw_zip.h"
+#include "reading/lac_reader.h"
+#include "reading/zip_archive.h"
+#include "scene/flattener.h"
+#include "support/well_formed_xml.h"
+#include "writers/save_outputs.h"
+#include "writers/svg_writer.h"
+
+namespace kerfwright {
+namespace {
+
+constexpr std::string_view kIdentity = "1 0 0 1 0 0";
+
+LACObject objectOf(std::int64_t id, std::string rawType, LACObject::Kind kind) {
+    LACObject object;
+    object.id = id;
+    object.rawType = std::move(rawType);
+    object.kind = std::move(kind);
+    return object;
+}
+
+LACObject pathObject(std::int64_t id, std::string data) {
+    return objectOf(id, "PathObject", LACObject::Path{std::move(data), false});
+}
+
+LACCanvas canvasPlacing(LACObject object, std::size_t times, std::string transform = std::string(kIdentity)) {
+    LACCanvas canvas;
+    canvas.components.assign(times, LACComponent{object.id, std::move(transform)});
+    canvas.objects.push_back(std::move(object));
+    return canvas;
+}
+
+LACDocument documentOf(std::vector<LACCanvas> canvases) {
+    LACDocument document;
+    document.canvases = std::move(canvases);
+    return document;
+}
+
+std::size_t countOf(const std::string& text, const std::string& needle) {
+    std::size_t count = 0;
+    for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) ++count;
+    return count;
+}
+
+// Archive extraction -------------------------------------------------------
+
+TEST(ExtractionLimitTest, StopsJustPastTheLimitWhateverTheHeadersDeclare) {
+    hostile::RawEntry entry = hostile::honestEntry("a.txt", std::string(1000, 'a'));
+    entry.declaredSize = 10;
+    const std::string bytes = hostile::rawArchive({entry});
+    const auto opened = zip::Archive::openInMemory(bytes);
+    const auto& archive = std::get<zip::Archive>(opened);
+    EXPECT_EQ(std::get<std::string>(archive.extract(archive.entries()[0], 1000)), std::string(1000, 'a'));
+    EXPECT_TRUE(std::holds_alternative<zip::TooLarge>(archive.extract(archive.entries()[0], 999)));
+}
+
+TEST(ExtractionLimitTest, EntryLongerThanWhatIsHeldWhileMeasuringComesOutWhole) {
+    constexpr std::uint64_t mebibytes = limits::kEntryBytesHeldWhileMeasuring / limits::kMebibyte + 1;
+    hostile::RawEntry entry{"zeros", hostile::deflatedZeros(mebibytes), 8, hostile::crcOfZeros(mebibytes), 0, {}};
+    const std::string bytes = hostile::rawArchive({entry});
+    const auto opened = zip::Archive::openInMemory(bytes);
+    const auto& archive = std::get<zip::Archive>(opened);
+    const auto extracted = archive.extract(archive.entries()[0]);
+    ASSERT_TRUE(std::holds_alternative<std::string>(extracted));
+    EXPECT_EQ(std::get<std::string>(extracted), std::string(mebibytes * limits::kMebibyte, '\0'));
+}
+
+TEST(ExtractionLimitTest, ConfigurationPastTheLimitIsSkippedLikeAnyUnreadableOne) {
+    lacgen::ProjectSpec project;
+    project.canvases.push_back({});
+    constexpr std::uint64_t pastLimit = limits::kMaxEntryBytes / limits::kMebibyte + 1;
+    const std::string bytes = hostile::rawArchive({
+        hostile::honestEntry("2D/2dmodel.json", project.sceneJson().dump()),
+        hostile::honestEntry("Metadata2D/project_settings.json", project.settingsJson().dump()),
+        {"Metadata2D/bomb.config", hostile::deflatedZeros(pastLimit), 8, hostile::crcOfZeros(pastLimit), 0, {}},
+        hostile::honestEntry("Metadata2D/machine.config", R"({"machine_name":"Bench"})"),
+    });
+    const LACDocument document = LACReader::readFromMemory(bytes, "bomb.lac");
+    EXPECT_EQ(document.canvases.size(), 1u);
+}
+
+// Flattening ----------------------------------------------------------------
+
+TEST(PlacementLimitTest, ExactlyTheBoundIsNotCutButOneMoreIs) {
+    const LACProcessSettings settings;
+    for (const std::int64_t extra : {0, 1}) {
+        const LACCanvas canvas = canvasPlacing(pathObject(1, "M 0 0"), limits::kMaxPlacements + extra);
+        const FlattenResult result = SceneGraphFlattener::flatten(canvas, settings, std::nullopt);
+        EXPECT_EQ(result.nodes.size(), static_cast<std::size_t>(limits::kMaxPlacements));
+        EXPECT_EQ(result.cutShortAfterPlacements, extra ? std::optional(limits::kMaxPlacements) : std::nullopt);
+    }
+}
+
+TEST(PlacementLimitTest, WarningsCountAndTheBoundIsSharedByAllPlatesOfAConversion) {
+    const LACProcessSettings settings;
+    // Half the bound in warnings (no such object), half in nodes, then a plate more.
+    LACCanvas canvas = canvasPlacing(pathObject(1, "M 0 0"), limits::kMaxPlacements / 2);
+    canvas.components.insert(canvas.components.end(), limits::kMaxPlacements / 2, LACComponent{2, std::string(kIdentity)});
+    const std::vector<LACComponent> plate(3, LACComponent{1, std::string(kIdentity)});
+    FlattenBudget budget;
+    const auto results = SceneGraphFlattener::flattenEach(canvas, settings, {nullptr, &plate}, budget);
+    EXPECT_EQ(results[0].warnings.size(), static_cast<std::size_t>(limits::kMaxPlacements / 2));
+    EXPECT_FALSE(results[0].cutShortAfterPlacements);
+    EXPECT_TRUE(results[1].nodes.empty());
+    EXPECT_EQ(results[1].cutShortAfterPlacements, limits::kMaxPlacements);
+}
+
+TEST(PlacementLimitTest, RepeatedBadTransformIsQuotedNotCopied) {
+    const LACCanvas canvas = canvasPlacing(pathObject(1, "M 0 0"), 3, std::string(1000, '?'));
+    const FlattenResult result = SceneGraphFlattener::flatten(canvas, LACProcessSettings{}, std::nullopt);
+    ASSERT_EQ(result.warnings.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(std::get<FlattenWarning::BadTransform>(result.warnings[i].kind).raw.data(),
+                  canvas.components[i].transformString.data());
+    }
+}
+
+// Writing ---------------------------------------------------------------------
+
+TEST(ConversionLimitTest, PathDataPastTheLimitIsSkippedAtEachPlacement) {
+    std::string atLimit = "M 0 0 L 1 1";
+    atLimit.resize(limits::kMaxPathDataBytes, ' ');
+    LACCanvas canvas = canvasPlacing(pathObject(1, atLimit + " "), 2);
+    canvas.objects.push_back(pathObject(2, atLimit));
+    canvas.components.push_back({2, std::string(kIdentity)});
+    const auto conversions = SVGWriter::convert(documentOf({canvas}), 5);
+    const std::string skipped = "Path data of obj_id=1 is longer than 16 MiB \u2014 skipped";
+    EXPECT_EQ(conversions[0].warnings, (std::vector<std::string>{skipped, skipped}));
+    EXPECT_EQ(countOf(conversions[0].svg, "<path "), 1u);
+    EXPECT_TRUE(testing::isWellFormedXml(conversions[0].svg));
+}
+
+TEST(ConversionLimitTest, WarningTextPastTheLimitIsCountedNotKept) {
+    // A group holding one component with a bad transform of one mebibyte,
+    // placed seventy times: sixty-three warnings fit in 64 MiB with their words.
+    const std::string badTransform(limits::kMebibyte, '?');
+    LACCanvas canvas = canvasPlacing(
+        objectOf(2, "ModelGroup", LACObject::Group{{LACComponent{1, badTransform}}}), 70);
+    canvas.objects.push_back(pathObject(1, "M 0 0"));
+    const auto conversions = SVGWriter::convert(documentOf({canvas}), 5);
+    const auto& warnings = conversions[0].warnings;
+    ASSERT_EQ(warnings.size(), 64u);
+    EXPECT_EQ(warnings[62], "Bad transform '" + badTransform + "' at obj_id=1 \u2014 skipped");
+    EXPECT_EQ(warnings[63], "Warning limit of 64 MiB reached \u2014 7 more warnings skipped");
+}
+
+TEST(ConversionLimitTest, ImageDataPastTheLimitLeavesThePlacementCountedButUnwritten) {
+    // Three placements of a quarter-gigabyte image pass the limit of one
+    // gigabyte of Base64 text by a few bytes.
+    LACDocument document = documentOf({canvasPlacing(objectOf(7, "RasterImage", LACObject::RasterImage{"big.png", 1, 1}), 3)});
+    document.imageData["big.png"] = std::string(256 * limits::kMebibyte, '\0');
+    const auto conversions = SVGWriter::convert(document, 5);
+    EXPECT_EQ(countOf(conversions[0].svg, "<image "), 2u);
+    EXPECT_EQ(conversions[0].warnings,
+              (std::vector<std::string>{"Image data limit of 1 GiB reached at obj_id=7 \u2014 skipped"}));
+    EXPECT_EQ(conversions[0].layerCounts.begin()->second, 3);
+}
+
+TEST(ConversionLimitTest, DrawingsPastTheLimitAreLeftOutWithOneWarning) {
+    for (const std::size_t extra : {0u, 1u}) {
+        const auto conversions =
+            SVGWriter::convert(documentOf(std::vector<LACCanvas>(limits::kMaxDrawings + extra)), 5);
+        ASSERT_EQ(conversions.size(), limits::kMaxDrawings);
+        const std::vector<std::string> expected =
+            extra ? std::vector<std::string>{"Document cut short after 10000 drawings \u2014 the rest is skipped"}
+                  : std::vector<std::string>{};
+        EXPECT_EQ(conversions.back().warnings, expected);
+    }
+}
+
+// Saving ----------------------------------------------------------------------
+
+TEST(SaveLimitTest, PathWithNulIsRefusedRatherThanCutShort) {
+    const auto failure = writeTextAtomically(std::string("/tmp/kerfwright-a\0b.svg", 23), "text");
+    ASSERT_TRUE(failure);
+    EXPECT_TRUE(failure->description.ends_with(": Invalid argument"));
+}
+
+}  // namespace
+}  // namespace kerfwright

@@ -1,0 +1,34 @@
+#pragma once
+// Projects for measuring the converter: a large one, the size users open at
+// the top end, and typical small ones such as a folder of them holds. Every
+// number comes from a fixed pseudo-random sequence, so the archives are the
+// same byte for byte on every run.
+
+#include <cstddef>
+
+#include "project.h"
+
+namespace lacgen {
+
+struct LargeProjectSize {
+    // Distinct path objects over all three canvases.
+    int pathObjects = 100000;
+    // Commands after the first move of each path, a mix of cubics, lines and arcs.
+    int commandsPerPath = 24;
+    // How many RGBA noise images, and their PNG bytes together; noise does not
+    // compress, so the PNG files hold about this much.
+    int images = 6;
+    std::size_t imageBytes = 30u * 1024 * 1024;
+};
+
+// Three canvases of nested groups of paths, each group cell with an ellipse or
+// a centre-point arc, a motif group placed many times over under rotations,
+// raster images, material, process and machine settings; the third canvas is
+// divided into three plates.
+ProjectSpec largeProject(const LargeProjectSize& size = {});
+
+// The small project numbered `number`: a few dozen to a few hundred objects on
+// one or two canvases, some with plates, a small image or settings files.
+ProjectSpec smallProject(int number);
+
+}  // namespace lacgen
