@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "hostile_archives.h"
+#include "project.h"
 #include "support/run_command.h"
 #include "support/well_formed_xml.h"
 
@@ -66,13 +67,14 @@ std::vector<std::string> sortedNames(const fs::path& folder) {
 }
 
 // Runs the converter with stdout and stderr in files, under the limits.
-Outcome runLimited(const std::vector<std::string>& arguments, const fs::path& logFolder) {
+Outcome runLimited(const std::vector<std::string>& arguments, const fs::path& logFolder,
+                   rlim_t addressSpaceLimit = kAddressSpaceLimit) {
     const std::string outPath = (logFolder / "stdout").string();
     const std::string errPath = (logFolder / "stderr").string();
     const pid_t pid = fork();
     if (pid == 0) {
         if (!kUnderAddressSanitizer) {
-            const rlimit space{kAddressSpaceLimit, kAddressSpaceLimit};
+            const rlimit space{addressSpaceLimit, addressSpaceLimit};
             setrlimit(RLIMIT_AS, &space);
         }
         dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
@@ -277,6 +279,26 @@ TEST_F(HostileCorpusTest, NameWithNulFailsToSaveInsteadOfWritingAShorterName) {
     EXPECT_EQ(outcome.exitStatus, 1);
     EXPECT_EQ(outcome.standardError, "Failed to save: Could not write \"" + withNul.string() + "\": Invalid argument\n");
     EXPECT_TRUE(outcome.files.empty());
+}
+
+// A machine short of memory: the project is reported as unreadable and the
+// next one is still converted, rather than the tool being torn down.
+TEST_F(HostileCorpusTest, RunningOutOfMemoryIsReportedLikeAnUnreadableFile) {
+    if (kUnderAddressSanitizer) GTEST_SKIP() << "the sanitizer runtime reserves far more address space";
+    lacgen::ProjectSpec project;
+    project.canvases.push_back(lacgen::CanvasSpec{});
+    project.extraEntries = {{"2D/Objects/huge.png", std::string(std::size_t{600} << 20, 'x')}};
+    const fs::path huge = work_ / "huge.lac";
+    project.archive().writeTo(huge.string());
+    const fs::path output = work_ / "out";
+    fs::create_directory(output);
+
+    const Outcome outcome = runLimited(
+        {kCli, "convert", "-j", "1", "-o", output.string(), huge.string(), KERFWRIGHT_SOURCE_DIR "/examples/coaster.lac"},
+        work_, rlim_t{384} << 20);
+    EXPECT_EQ(outcome.exitStatus, 1);
+    EXPECT_EQ(outcome.standardError, "Failed to read huge.lac: Not enough memory to read and convert it\n");
+    EXPECT_EQ(sortedNames(output), (std::vector<std::string>{"coaster.svg", "coaster.txt"}));
 }
 
 }  // namespace

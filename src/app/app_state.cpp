@@ -22,14 +22,9 @@ Phase phaseAfter(LoadOutcome outcome) {
 }  // namespace
 
 LoadOutcome readAndConvert(const std::filesystem::path& location) {
-    try {
-        return std::make_shared<const LoadedDocument>(loadDocument(location));
-    } catch (const LACReadError& error) {
-        return readFailureMessage(location, error.description());
-    } catch (const std::exception& error) {
-        // Running out of memory on a huge archive must not take the window down.
-        return readFailureMessage(location, error.what());
-    }
+    auto outcome = loadDocumentOrFailureMessage(location);
+    if (auto* message = std::get_if<std::string>(&outcome)) return std::move(*message);
+    return std::make_shared<const LoadedDocument>(std::move(std::get<LoadedDocument>(outcome)));
 }
 
 AppState::AppState(FileDialogs& dialogs, Loader loader, QObject* parent)

@@ -11,7 +11,6 @@
 #include "ordered_jobs.h"
 #include "output_claims.h"
 #include "progress_bar.h"
-#include "reading/read_error.h"
 #include "writers/save_outputs.h"
 
 namespace kerfwright::cli {
@@ -55,13 +54,12 @@ void saveConversions(const LoadedDocument& loaded, const std::filesystem::path& 
 InputReport convertOne(const std::filesystem::path& input, const std::optional<std::filesystem::path>& outputFolder,
                        std::size_t inputNumber, OutputClaims& claims) {
     InputReport report;
-    LoadedDocument loaded;
-    try {
-        loaded = loadDocument(input);
-    } catch (const LACReadError& error) {
-        report.error(readFailureMessage(input, error.description()));
+    auto outcome = loadDocumentOrFailureMessage(input);
+    if (const auto* message = std::get_if<std::string>(&outcome)) {
+        report.error(*message);
         return report;
     }
+    const LoadedDocument& loaded = std::get<LoadedDocument>(outcome);
     const std::vector<std::string> names = saveAllFileNames(loaded);
     for (std::size_t i = 0; i < loaded.conversions.size(); ++i) {
         for (const std::string& warning : loaded.conversions[i].warnings) report.error(names[i] + ": " + warning);

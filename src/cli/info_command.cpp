@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "commands.h"
-#include "reading/read_error.h"
 #include "text/json_text.h"
 #include "text/number_text.h"
 #include "writers/conversion_summary.h"
@@ -111,13 +110,12 @@ std::string documentSummary(const LoadedDocument& loaded) {
 }  // namespace
 
 int describeFile(const std::filesystem::path& input, bool asJson) {
-    LoadedDocument loaded;
-    try {
-        loaded = loadDocument(input);
-    } catch (const LACReadError& error) {
-        std::cerr << readFailureMessage(input, error.description()) << '\n';
+    const auto outcome = loadDocumentOrFailureMessage(input);
+    if (const auto* message = std::get_if<std::string>(&outcome)) {
+        std::cerr << *message << '\n';
         return kExitFailure;
     }
+    const LoadedDocument& loaded = std::get<LoadedDocument>(outcome);
     std::cout << (asJson ? documentJson(loaded) : documentSummary(loaded));
     return kExitSuccess;
 }

@@ -27,10 +27,13 @@ inline constexpr const char* kMaxEntryBytesText = "1 GiB";
 inline constexpr std::uint64_t kMaxArchiveBytes = 4 * kGibibyte;
 inline constexpr const char* kMaxArchiveBytesText = "4 GiB";
 
-// An entry is held in memory while it streams out up to this size; past it,
-// the rest is only counted, and an entry found within the limits is then
-// extracted a second time into a buffer of its exact size. An entry far past
-// the limit therefore costs time but never its size in memory.
+// An entry is held in memory while it streams out up to this size, or up to
+// the size the archive declares for it when that is larger (within the entry
+// limit); past it, the rest is only counted, and an entry found within the
+// limits is then extracted a second time into a buffer of its exact size. An
+// entry whose declaration understates it, as a bomb's does, therefore costs
+// time but never its size in memory. It is also the most memory reserved up
+// front for an entry, whatever its declaration says.
 inline constexpr std::uint64_t kEntryBytesHeldWhileMeasuring = 64 * kMebibyte;
 
 // Converting

@@ -17,52 +17,70 @@ struct DecodeFailure {
     std::string text;
 };
 
-std::string decimalText(std::size_t value) {
-    char digits[24];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    return std::string(digits, result.ptr);
+// Where a value sits in the file: a chain from the value up to the top
+// level, kept on the stack while decoding and turned into text
+// ("canvas_list[0].obj_list[3].width") only when something fails.
+struct KeyPath {
+    const KeyPath* parent = nullptr;  // null for the top level
+    std::string_view key;             // a member's key, unless this is an array position
+    std::size_t position = 0;
+    bool isPosition = false;
+
+    KeyPath member(std::string_view name) const { return KeyPath{this, name, 0, false}; }
+    KeyPath element(std::size_t index) const { return KeyPath{this, {}, index, true}; }
+
+    std::string text() const {
+        if (parent == nullptr) return "";
+        std::string out = parent->text();
+        if (isPosition) {
+            char digits[24];
+            const auto result = std::to_chars(digits, digits + sizeof digits, position);
+            out += '[';
+            out.append(digits, result.ptr);
+            out += ']';
+        } else {
+            if (!out.empty()) out += '.';
+            out += key;
+        }
+        return out;
+    }
+};
+
+std::string shownPath(const KeyPath& path) {
+    std::string text = path.text();
+    return text.empty() ? "top level" : text;
 }
 
-std::string memberPath(const std::string& path, std::string_view key) {
-    return path.empty() ? std::string(key) : path + "." + std::string(key);
-}
-
-std::string elementPath(const std::string& path, std::size_t position) {
-    return path + "[" + decimalText(position) + "]";
-}
-
-std::string shownPath(const std::string& path) { return path.empty() ? "top level" : path; }
-
-[[noreturn]] void failWrongType(const std::string& path, std::string_view expected) {
+[[noreturn]] void failWrongType(const KeyPath& path, std::string_view expected) {
     throw DecodeFailure{"wrong type at " + shownPath(path) + ": expected " + std::string(expected)};
 }
 
-[[noreturn]] void failNull(const std::string& path) { throw DecodeFailure{"null value at " + shownPath(path)}; }
+[[noreturn]] void failNull(const KeyPath& path) { throw DecodeFailure{"null value at " + shownPath(path)}; }
 
-[[noreturn]] void failDoesNotFit(const std::string& path) {
+[[noreturn]] void failDoesNotFit(const KeyPath& path) {
     throw DecodeFailure{"number does not fit at " + shownPath(path)};
 }
 
-std::string decodeString(const JsonValue& value, const std::string& path) {
+std::string decodeString(const JsonValue& value, const KeyPath& path) {
     auto text = json::stringValue(value);
     if (!text) failWrongType(path, "a string");
     return std::move(*text);
 }
 
-bool decodeBoolean(const JsonValue& value, const std::string& path) {
+bool decodeBoolean(const JsonValue& value, const KeyPath& path) {
     const auto flag = json::booleanValue(value);
     if (!flag) failWrongType(path, "a boolean");
     return *flag;
 }
 
-std::int64_t decodeInteger(const JsonValue& value, const std::string& path) {
+std::int64_t decodeInteger(const JsonValue& value, const KeyPath& path) {
     if (!json::isNumber(value)) failWrongType(path, "an integer");
     const auto integer = json::exactInteger(value);
     if (!integer) failDoesNotFit(path);
     return *integer;
 }
 
-double decodeNumber(const JsonValue& value, const std::string& path) {
+double decodeNumber(const JsonValue& value, const KeyPath& path) {
     if (!json::isNumber(value)) failWrongType(path, "a number");
     const auto number = json::numberValue(value);
     if (!number) failDoesNotFit(path);
@@ -70,7 +88,7 @@ double decodeNumber(const JsonValue& value, const std::string& path) {
 }
 
 template <auto decodeElement>
-auto decodeArray(const JsonValue& value, const std::string& path) {
+auto decodeArray(const JsonValue& value, const KeyPath& path) {
     using Element = decltype(decodeElement(value, path));
     if (!json::isArray(value)) failWrongType(path, "an array");
     const std::vector<JsonValue> items = json::elements(value);
@@ -80,7 +98,7 @@ auto decodeArray(const JsonValue& value, const std::string& path) {
     decoded.reserve(items.size());
     std::size_t position = 0;
     for (const JsonValue& element : items) {
-        const std::string itemPath = elementPath(path, position++);
+        const KeyPath itemPath = path.element(position++);
         if (json::isNull(element)) failNull(itemPath);
         decoded.push_back(decodeElement(element, itemPath));
     }
@@ -88,35 +106,35 @@ auto decodeArray(const JsonValue& value, const std::string& path) {
 }
 
 // An object's members; a repeated key counts with its last value.
-Members decodeMembers(const JsonValue& value, const std::string& path) {
+Members decodeMembers(const JsonValue& value, const KeyPath& path) {
     if (json::isNull(value)) failNull(path);
     if (!json::isObject(value)) failWrongType(path, "an object");
     return json::lastMembers(value);
 }
 
 template <typename Decode>
-auto requiredField(const Members& members, const std::string& path, std::string_view key, Decode decode) {
+auto requiredField(const Members& members, const KeyPath& path, std::string_view key, Decode decode) {
     const auto found = members.find(key);
     if (found == members.end()) {
         throw DecodeFailure{"missing key \"" + std::string(key) + "\" at " + shownPath(path)};
     }
-    const std::string keyPath = memberPath(path, key);
+    const KeyPath keyPath = path.member(key);
     if (json::isNull(found->second)) failNull(keyPath);
     return decode(found->second, keyPath);
 }
 
 template <typename Decode>
-auto optionalField(const Members& members, const std::string& path, std::string_view key, Decode decode)
+auto optionalField(const Members& members, const KeyPath& path, std::string_view key, Decode decode)
     -> std::optional<decltype(decode(std::declval<JsonValue>(), path))> {
     const auto found = members.find(key);
     if (found == members.end() || json::isNull(found->second)) return std::nullopt;
-    return decode(found->second, memberPath(path, key));
+    return decode(found->second, path.member(key));
 }
 
 // Braced initialisation runs left to right, so the first violation reported
 // is the one of the earliest field.
 
-RawComponent decodeComponent(const JsonValue& value, const std::string& path) {
+RawComponent decodeComponent(const JsonValue& value, const KeyPath& path) {
     const Members members = decodeMembers(value, path);
     return RawComponent{
         requiredField(members, path, "obj_id", decodeInteger),
@@ -124,7 +142,7 @@ RawComponent decodeComponent(const JsonValue& value, const std::string& path) {
     };
 }
 
-RawObject decodeObject(const JsonValue& value, const std::string& path) {
+RawObject decodeObject(const JsonValue& value, const KeyPath& path) {
     const Members fields = decodeMembers(value, path);
     return RawObject{
         requiredField(fields, path, "obj_id", decodeInteger),
@@ -152,7 +170,7 @@ RawObject decodeObject(const JsonValue& value, const std::string& path) {
     };
 }
 
-RawCanvas decodeCanvas(const JsonValue& value, const std::string& path) {
+RawCanvas decodeCanvas(const JsonValue& value, const KeyPath& path) {
     const Members members = decodeMembers(value, path);
     return RawCanvas{
         requiredField(members, path, "index", decodeInteger),
@@ -162,7 +180,7 @@ RawCanvas decodeCanvas(const JsonValue& value, const std::string& path) {
     };
 }
 
-RawLACDocument decodeSceneRoot(const JsonValue& value, const std::string& path) {
+RawLACDocument decodeSceneRoot(const JsonValue& value, const KeyPath& path) {
     const Members members = decodeMembers(value, path);
     return RawLACDocument{
         optionalField(members, path, "Application", decodeString),
@@ -171,7 +189,7 @@ RawLACDocument decodeSceneRoot(const JsonValue& value, const std::string& path) 
     };
 }
 
-RawObjectSetting decodeObjectSetting(const JsonValue& value, const std::string& path) {
+RawObjectSetting decodeObjectSetting(const JsonValue& value, const KeyPath& path) {
     const Members members = decodeMembers(value, path);
     return RawObjectSetting{
         requiredField(members, path, "obj_id", decodeInteger),
@@ -179,17 +197,17 @@ RawObjectSetting decodeObjectSetting(const JsonValue& value, const std::string& 
     };
 }
 
-RawMakingPlate decodeMakingPlate(const JsonValue& value, const std::string& path) {
+RawMakingPlate decodeMakingPlate(const JsonValue& value, const KeyPath& path) {
     const Members members = decodeMembers(value, path);
     return RawMakingPlate{optionalField(members, path, "components", decodeArray<decodeComponent>)};
 }
 
-RawMakingBatch decodeMakingBatch(const JsonValue& value, const std::string& path) {
+RawMakingBatch decodeMakingBatch(const JsonValue& value, const KeyPath& path) {
     const Members members = decodeMembers(value, path);
     return RawMakingBatch{optionalField(members, path, "making_plate_list", decodeArray<decodeMakingPlate>)};
 }
 
-RawCanvasSettings decodeCanvasSettings(const JsonValue& value, const std::string& path) {
+RawCanvasSettings decodeCanvasSettings(const JsonValue& value, const KeyPath& path) {
     const Members members = decodeMembers(value, path);
     return RawCanvasSettings{
         requiredField(members, path, "index", decodeInteger),
@@ -198,18 +216,18 @@ RawCanvasSettings decodeCanvasSettings(const JsonValue& value, const std::string
     };
 }
 
-RawProcessSettings decodeSettingsRoot(const JsonValue& value, const std::string& path) {
+RawProcessSettings decodeSettingsRoot(const JsonValue& value, const KeyPath& path) {
     const Members members = decodeMembers(value, path);
     return RawProcessSettings{requiredField(members, path, "canvas_settings", decodeArray<decodeCanvasSettings>)};
 }
 
 template <typename Record>
 std::variant<Record, JsonDecodeError> decodeFile(std::string_view bytes,
-                                                 Record (*decodeRoot)(const JsonValue&, const std::string&)) {
+                                                 Record (*decodeRoot)(const JsonValue&, const KeyPath&)) {
     auto parsed = json::ParsedJson::parse(bytes);
     if (auto* message = std::get_if<std::string>(&parsed)) return JsonDecodeError{"malformed JSON: " + *message};
     try {
-        return decodeRoot(std::get<json::ParsedJson>(parsed).root(), "");
+        return decodeRoot(std::get<json::ParsedJson>(parsed).root(), KeyPath{});
     } catch (const DecodeFailure& failure) {
         return JsonDecodeError{failure.text};
     }

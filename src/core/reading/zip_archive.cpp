@@ -82,9 +82,11 @@ Pass streamEntry(::zip* archive, zip_uint64_t index, std::uint64_t keepBytes, st
     if (file == nullptr) return Pass{ZipError{errorText(zip_get_error(archive))}};
     const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, zip_fclose);
     std::string kept;
-    // A chunk of room past the declared size spares a last reallocation.
-    const std::uint64_t declared = declaredSize(archive, index);
-    kept.reserve(static_cast<std::size_t>(declared < keepBytes ? std::min(keepBytes, declared + chunkSize) : keepBytes));
+    // Room for what the archive declares, and a chunk more to spare a last
+    // reallocation; no more than a bounded amount up front, so a declaration
+    // that overstates costs nothing.
+    const std::uint64_t declared = std::min(declaredSize(archive, index), keepBytes);
+    kept.reserve(static_cast<std::size_t>(std::min(declared + chunkSize, limits::kEntryBytesHeldWhileMeasuring)));
     std::uint64_t total = 0;
     char chunk[chunkSize];
     for (;;) {
@@ -156,7 +158,12 @@ const Entry* Archive::find(std::string_view path) const {
 }
 
 Extracted Archive::extract(const Entry& entry, std::uint64_t maxBytes) const {
-    Pass first = streamEntry(handle_.get(), entry.index, limits::kEntryBytesHeldWhileMeasuring, maxBytes);
+    // An entry is held while it streams up to what the archive declares for it
+    // (at least a fixed amount, never past the limit): an honest entry is read
+    // once, and a declaration that understates only costs a second pass.
+    const std::uint64_t declared = std::min(declaredSize(handle_.get(), entry.index), maxBytes);
+    const std::uint64_t held = std::max(limits::kEntryBytesHeldWhileMeasuring, declared);
+    Pass first = streamEntry(handle_.get(), entry.index, held, maxBytes);
     const auto* kept = std::get_if<std::string>(&first.outcome);
     if (kept == nullptr || kept->size() == first.total) return std::move(first.outcome);
     // Longer than what is held while measuring, yet within the limit: read it

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <new>
 #include <cstdint>
 #include <set>
 #include <unordered_set>
@@ -93,6 +94,16 @@ LoadedDocument loadDocument(const std::filesystem::path& sourcePath) {
     LACDocument document = LACReader::read(sourcePath);
     std::vector<CanvasConversion> conversions = SVGWriter::convert(document, kConversionMarginMillimeters);
     return LoadedDocument{sourcePath, std::move(document), std::move(conversions)};
+}
+
+std::variant<LoadedDocument, std::string> loadDocumentOrFailureMessage(const std::filesystem::path& sourcePath) {
+    try {
+        return loadDocument(sourcePath);
+    } catch (const LACReadError& error) {
+        return readFailureMessage(sourcePath, error.description());
+    } catch (const std::bad_alloc&) {
+        return readFailureMessage(sourcePath, "Not enough memory to read and convert it");
+    }
 }
 
 std::string readFailureMessage(const std::filesystem::path& sourcePath, const std::string& errorDescription) {

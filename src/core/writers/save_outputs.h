@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "reading/model.h"
@@ -23,6 +24,10 @@ struct LoadedDocument {
 // Reads and converts with the fixed margin of 5 mm. Throws LACReadError.
 LoadedDocument loadDocument(const std::filesystem::path& sourcePath);
 inline constexpr double kConversionMarginMillimeters = 5.0;
+
+// Reads and converts, or gives the "Failed to read …" message; running out of
+// memory on a huge project is reported like any file that cannot be read.
+std::variant<LoadedDocument, std::string> loadDocumentOrFailureMessage(const std::filesystem::path& sourcePath);
 
 // "Failed to read " + file name + ": " + the error's description.
 std::string readFailureMessage(const std::filesystem::path& sourcePath, const std::string& errorDescription);
