@@ -23,11 +23,11 @@ RawLACDocument decodedScene(const std::string& json) {
 
 LACObject onlyObject(const std::string& objectJson) {
     const RawLACDocument scene = decodedScene(sceneWithObject(objectJson));
-    if (scene.canvasList.empty() || scene.canvasList[0].objList.size() != 1) {
+    if (scene.canvasList.empty() || scene.canvasList[0].objects.size() != 1) {
         ADD_FAILURE() << "expected one object";
         return {};
     }
-    return toObject(scene.canvasList[0].objList[0]);
+    return scene.canvasList[0].objects[0];
 }
 
 std::string sceneRejection(const std::string& json) {

@@ -170,13 +170,17 @@ RawObject decodeObject(const JsonValue& value, const KeyPath& path) {
     };
 }
 
+LACObject decodeObjectIntoModel(const JsonValue& value, const KeyPath& path) {
+    return toObject(decodeObject(value, path));
+}
+
 RawCanvas decodeCanvas(const JsonValue& value, const KeyPath& path) {
     const Members members = decodeMembers(value, path);
     return RawCanvas{
         requiredField(members, path, "index", decodeInteger),
         optionalField(members, path, "name", decodeString),
         requiredField(members, path, "components", decodeArray<decodeComponent>),
-        requiredField(members, path, "obj_list", decodeArray<decodeObject>),
+        requiredField(members, path, "obj_list", decodeArray<decodeObjectIntoModel>),
     };
 }
 
@@ -240,13 +244,13 @@ std::vector<LACComponent> toComponents(const std::vector<RawComponent>& raw) {
     return components;
 }
 
-LACObject::Kind kindOf(const RawObject& raw, std::optional<LACObjectType> type) {
+LACObject::Kind kindOf(RawObject& raw, std::optional<LACObjectType> type) {
     if (!type) return LACObject::Unknown{};
     switch (*type) {
         case LACObjectType::path:
-            return LACObject::Path{raw.pathData.value_or(""), raw.isClosed.value_or(false)};
+            return LACObject::Path{std::move(raw.pathData).value_or(""), raw.isClosed.value_or(false)};
         case LACObjectType::rasterImage:
-            return LACObject::RasterImage{raw.fileName.value_or(""), raw.width.value_or(0), raw.height.value_or(0)};
+            return LACObject::RasterImage{std::move(raw.fileName).value_or(""), raw.width.value_or(0), raw.height.value_or(0)};
         case LACObjectType::ellipse:
             return LACObject::Ellipse{raw.centerX.value_or(0), raw.centerY.value_or(0), raw.radiusX.value_or(0),
                                       raw.radiusY.value_or(0)};
@@ -276,24 +280,23 @@ std::variant<RawProcessSettings, JsonDecodeError> decodeProcessSettings(std::str
 
 LACComponent toComponent(const RawComponent& raw) { return LACComponent{raw.objId, raw.transform}; }
 
-LACObject toObject(const RawObject& raw) {
+LACObject toObject(RawObject raw) {
     const std::optional<LACObjectType> type = lacObjectTypeFromText(raw.type);
+    LACObject::Kind kind = kindOf(raw, type);
     return LACObject{
         raw.objId,
-        raw.name.value_or(""),
+        std::move(raw.name).value_or(""),
         type,
-        raw.type,
-        raw.color,
-        raw.flags.value_or(std::vector<std::string>{}),
-        kindOf(raw, type),
+        std::move(raw.type),
+        std::move(raw.color),
+        std::move(raw.flags).value_or(std::vector<std::string>{}),
+        std::move(kind),
     };
 }
 
-LACCanvas toCanvas(const RawCanvas& raw) {
-    std::vector<LACObject> objects;
-    objects.reserve(raw.objList.size());
-    for (const RawObject& object : raw.objList) objects.push_back(toObject(object));
-    return LACCanvas{raw.index, raw.name.value_or(""), toComponents(raw.components), std::move(objects)};
+LACCanvas toCanvas(RawCanvas raw) {
+    return LACCanvas{raw.index, std::move(raw.name).value_or(""), toComponents(raw.components),
+                     std::move(raw.objects)};
 }
 
 LACProcessSettings toProcessSettings(const RawProcessSettings& raw) {

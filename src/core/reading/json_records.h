@@ -50,7 +50,9 @@ struct RawCanvas {
     std::int64_t index = 0;
     std::optional<std::string> name;
     std::vector<RawComponent> components;
-    std::vector<RawObject> objList;
+    // "obj_list", each object converted into the model as soon as it is
+    // decoded, so that a large object table is never held twice.
+    std::vector<LACObject> objects;
 };
 
 struct RawLACDocument {
@@ -93,8 +95,8 @@ std::variant<RawLACDocument, JsonDecodeError> decodeScene(std::string_view bytes
 std::variant<RawProcessSettings, JsonDecodeError> decodeProcessSettings(std::string_view bytes);
 
 LACComponent toComponent(const RawComponent& raw);
-LACObject toObject(const RawObject& raw);
-LACCanvas toCanvas(const RawCanvas& raw);
+LACObject toObject(RawObject raw);
+LACCanvas toCanvas(RawCanvas raw);
 LACProcessSettings toProcessSettings(const RawProcessSettings& raw);
 // All batches of a canvas flattened into one list of non-empty plates.
 std::map<std::int64_t, std::vector<Plate>> plateComponentsByCanvas(const RawProcessSettings& raw);

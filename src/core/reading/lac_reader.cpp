@@ -137,14 +137,14 @@ LACDocument readArchive(const zip::Archive& opened) {
     // fixes the error a file with several faults reports.
     std::string sceneBytes = extractEntry(sceneEntry, archive);
     std::string settingsBytes = extractEntry(settingsEntry, archive);
-    const RawLACDocument scene = decodedOrThrow(decodeScene(sceneBytes), sceneEntry);
+    RawLACDocument scene = decodedOrThrow(decodeScene(sceneBytes), sceneEntry);
     std::string().swap(sceneBytes);  // the decoded records hold all that is needed
     const RawProcessSettings settings = decodedOrThrow(decodeProcessSettings(settingsBytes), settingsEntry);
     std::string().swap(settingsBytes);
 
     std::vector<LACCanvas> canvases;
     canvases.reserve(scene.canvasList.size());
-    for (const RawCanvas& canvas : scene.canvasList) canvases.push_back(toCanvas(canvas));
+    for (RawCanvas& canvas : scene.canvasList) canvases.push_back(toCanvas(std::move(canvas)));
 
     std::map<std::string, std::string> imageData;
     GatheredConfig gathered;
