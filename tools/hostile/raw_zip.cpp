@@ -4,8 +4,16 @@
 
 #include <stdexcept>
 
+#include "zip_bytes.h"
+
 namespace hostile {
 namespace {
+
+using lacgen::crc32Of;
+using lacgen::deflateRaw;
+using lacgen::isAscii;
+using lacgen::putU16;
+using lacgen::putU32;
 
 constexpr std::uint32_t kLocalSignature = 0x04034b50;
 constexpr std::uint32_t kCentralSignature = 0x02014b50;
@@ -19,47 +27,6 @@ constexpr std::uint16_t kMethodDeflate = 8;
 constexpr std::size_t kMebibyte = std::size_t{1} << 20;
 // A final, empty block with fixed codes: ends a stream of flushed blocks.
 constexpr char kFinalEmptyBlock[] = {0x03, 0x00};
-
-void putU16(std::string& out, std::uint16_t value) {
-    out.push_back(static_cast<char>(value & 0xff));
-    out.push_back(static_cast<char>(value >> 8));
-}
-
-void putU32(std::string& out, std::uint32_t value) {
-    putU16(out, static_cast<std::uint16_t>(value & 0xffff));
-    putU16(out, static_cast<std::uint16_t>(value >> 16));
-}
-
-// Compresses with the given flush: Z_FINISH for a whole stream, Z_FULL_FLUSH
-// for a run of blocks that refer to nothing before them.
-std::string deflateRaw(const std::string& data, int flush) {
-    z_stream stream{};
-    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
-        throw std::runtime_error("deflateInit2 failed");
-    }
-    std::string out(deflateBound(&stream, static_cast<uLong>(data.size())) + 64, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int result = deflate(&stream, flush);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    if (result != (flush == Z_FINISH ? Z_STREAM_END : Z_OK)) throw std::runtime_error("deflate failed");
-    return out;
-}
-
-std::uint32_t crcOf(const std::string& data) {
-    const auto* bytes = reinterpret_cast<const Bytef*>(data.data());
-    return static_cast<std::uint32_t>(crc32(crc32(0L, Z_NULL, 0), bytes, static_cast<uInt>(data.size())));
-}
-
-bool isAscii(const std::string& text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
 
 void putSharedFields(std::string& out, const RawEntry& entry) {
     putU16(out, kVersion);
@@ -79,15 +46,15 @@ void putSharedFields(std::string& out, const RawEntry& entry) {
 RawEntry honestEntry(std::string name, const std::string& data, bool deflate) {
     RawEntry entry;
     entry.name = std::move(name);
-    entry.payload = deflate ? deflateRaw(data, Z_FINISH) : data;
+    entry.payload = deflate ? deflateRaw(data, Z_BEST_COMPRESSION, 9) : data;
     entry.method = deflate ? kMethodDeflate : 0;
-    entry.crc = crcOf(data);
+    entry.crc = crc32Of(data);
     entry.declaredSize = static_cast<std::uint32_t>(data.size());
     return entry;
 }
 
 std::string deflatedZeros(std::uint64_t mebibytes) {
-    const std::string block = deflateRaw(std::string(kMebibyte, '\0'), Z_FULL_FLUSH);
+    const std::string block = deflateRaw(std::string(kMebibyte, '\0'), Z_BEST_COMPRESSION, 9, false);
     std::string stream;
     stream.reserve(block.size() * mebibytes + sizeof kFinalEmptyBlock);
     for (std::uint64_t i = 0; i < mebibytes; ++i) stream += block;
@@ -96,7 +63,7 @@ std::string deflatedZeros(std::uint64_t mebibytes) {
 }
 
 std::uint32_t crcOfZeros(std::uint64_t mebibytes) {
-    const uLong mebibyteCrc = crcOf(std::string(kMebibyte, '\0'));
+    const uLong mebibyteCrc = crc32Of(std::string(kMebibyte, '\0'));
     uLong crc = crc32(0L, Z_NULL, 0);
     for (std::uint64_t i = 0; i < mebibytes; ++i) crc = crc32_combine(crc, mebibyteCrc, kMebibyte);
     return static_cast<std::uint32_t>(crc);

@@ -1,4 +1,5 @@
 #include "zip_builder.h"
+#include "zip_bytes.h"
 
 #include <zlib.h>
 
@@ -28,42 +29,6 @@ constexpr std::uint32_t unixRegularFile = 0100644;
 constexpr std::uint32_t unixDirectory = 0040755;
 constexpr std::uint32_t unixSymlink = 0120777;
 constexpr std::uint32_t dosDirectoryAttribute = 0x10;
-
-void putU16(std::string& out, std::uint16_t value) {
-    out.push_back(static_cast<char>(value & 0xff));
-    out.push_back(static_cast<char>(value >> 8));
-}
-
-void putU32(std::string& out, std::uint32_t value) {
-    putU16(out, static_cast<std::uint16_t>(value & 0xffff));
-    putU16(out, static_cast<std::uint16_t>(value >> 16));
-}
-
-std::string rawDeflate(const std::string& data) {
-    z_stream stream{};
-    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-        throw std::runtime_error("zlib deflateInit2 failed");
-    }
-    std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int result = deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    if (result != Z_STREAM_END) throw std::runtime_error("zlib deflate failed");
-    return out;
-}
-
-std::uint32_t crc32Of(const std::string& data) {
-    const auto* bytes = reinterpret_cast<const Bytef*>(data.data());
-    return static_cast<std::uint32_t>(crc32(crc32(0L, Z_NULL, 0), bytes, static_cast<uInt>(data.size())));
-}
-
-bool isAscii(const std::string& text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 std::string storedName(const ZipEntry& entry) {
     if (entry.type == ZipEntry::Type::directory && (entry.name.empty() || entry.name.back() != '/')) {
@@ -99,7 +64,7 @@ EncodedEntry encode(const ZipEntry& entry) {
     encoded.method = entry.deflate ? methodDeflate : methodStored;
     encoded.crc = crc32Of(entry.data);
     if (entry.corruptChecksum) encoded.crc ^= 0xffffffffu;
-    encoded.payload = entry.deflate ? rawDeflate(entry.data) : entry.data;
+    encoded.payload = entry.deflate ? deflateRaw(entry.data, Z_DEFAULT_COMPRESSION, 8) : entry.data;
     encoded.uncompressedSize = static_cast<std::uint32_t>(entry.data.size());
     encoded.externalAttributes = externalAttributes(entry.type);
     return encoded;
