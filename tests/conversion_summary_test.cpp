@@ -5,21 +5,14 @@
 
 #include "writers/conversion_summary.h"
 #include "writers/preview_page.h"
+#include "support/conversions.h"
 
 namespace kerfwright {
 namespace {
 
 using namespace ConversionSummary;
 
-CanvasConversion conversion(std::int64_t canvasIndex, std::string name, std::int64_t plate = 1,
-                            std::int64_t totalPlates = 1) {
-    CanvasConversion c;
-    c.canvasIndex = canvasIndex;
-    c.canvasName = std::move(name);
-    c.plateIndex = plate;
-    c.totalPlatesInCanvas = totalPlates;
-    return c;
-}
+using kerfwright::testing::conversion;
 
 std::vector<std::string> labels(const std::vector<CanvasConversion>& all) {
     std::vector<std::string> texts;

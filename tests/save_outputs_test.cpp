@@ -10,23 +10,14 @@
 #include <vector>
 
 #include "writers/save_outputs.h"
+#include "support/conversions.h"
 
 namespace kerfwright {
 namespace {
 
 namespace fs = std::filesystem;
 
-CanvasConversion conversion(std::int64_t canvasIndex, std::string name, std::int64_t plate = 1,
-                            std::int64_t totalPlates = 1) {
-    CanvasConversion c;
-    c.canvasIndex = canvasIndex;
-    c.canvasName = std::move(name);
-    c.plateIndex = plate;
-    c.totalPlatesInCanvas = totalPlates;
-    c.svg = "<svg canvas=\"" + std::to_string(canvasIndex) + "\" plate=\"" + std::to_string(plate) + "\"/>\n";
-    c.bounds = BoundingBox{0, 0, 100, 100};
-    return c;
-}
+using kerfwright::testing::conversion;
 
 LoadedDocument loaded(std::string sourcePath, std::vector<CanvasConversion> conversions) {
     return LoadedDocument{std::move(sourcePath), LACDocument{}, std::move(conversions)};
