@@ -15,7 +15,7 @@ namespace {
 using namespace kerfwright;
 
 void decodeAsScene(std::string_view text) {
-    const auto scene = decodeScene(text);
+    const auto scene = decodeScene(std::string(text));
     if (const auto* failure = std::get_if<JsonDecodeError>(&scene)) {
         fuzzing::require(!failure->text.empty(), "a decode error says what went wrong");
         return;
@@ -24,7 +24,7 @@ void decodeAsScene(std::string_view text) {
 }
 
 void decodeAsSettings(std::string_view text) {
-    const auto settings = decodeProcessSettings(text);
+    const auto settings = decodeProcessSettings(std::string(text));
     if (const auto* decoded = std::get_if<RawProcessSettings>(&settings)) {
         (void)toProcessSettings(*decoded);
         (void)plateComponentsByCanvas(*decoded);
@@ -32,7 +32,7 @@ void decodeAsSettings(std::string_view text) {
 }
 
 void readAsConfig(std::string_view text) {
-    const auto parsed = json::ParsedJson::parse(text);
+    const auto parsed = json::ParsedJson::parse(std::string(text));
     const auto* document = std::get_if<json::ParsedJson>(&parsed);
     if (document == nullptr || !json::isObject(document->root())) return;
     (void)ProcessConfig::parseMaterialConfig(document->root());

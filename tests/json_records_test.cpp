@@ -133,6 +133,10 @@ TEST(JsonRecordsTest, OptionalTopLevelTextsAreKept) {
 
 TEST(JsonRecordsTest, ByteOrderMarkIsSkipped) {
     EXPECT_TRUE(decodedScene("\xEF\xBB\xBF{\"canvas_list\":[]}").canvasList.empty());
+    // Also when a number beyond 64 bits makes the text be parsed a second time.
+    EXPECT_TRUE(decodedScene("\xEF\xBB\xBF{\"x\":1e400,\"canvas_list\":[]}").canvasList.empty());
+    EXPECT_EQ(sceneRejection("\xEF\xBB\xBF{\"canvas_list\":[{\"index\":123456789012345678901234567890}]}"),
+              "number does not fit at canvas_list[0].index");
 }
 
 TEST(JsonRecordsTest, RepeatedKeyTakesItsLastValue) {

@@ -152,25 +152,39 @@ std::optional<NumberFault> faultOf(const JsonValue& value) {
     return found->second;
 }
 
+// Parses `text` from `start` into `document` without copying it: the parser's
+// vector loads may read past the end, so the text gets that much zeroed room
+// first. The parser, with its index of the whole text, is gone on return.
+simdjson::error_code parseInPlace(std::string& text, std::size_t start, simdjson::dom::document& document,
+                                  element& root) {
+    const std::size_t length = text.size() - start;
+    text.resize(text.size() + simdjson::SIMDJSON_PADDING, '\0');
+    simdjson::dom::parser parser;
+    const auto error = parser.parse_into_document(document, text.data() + start, length, false).get(root);
+    text.resize(start + length);
+    return error;
+}
+
 bool isWholeInIntegerRange(double value) {
     return std::trunc(value) == value && value >= -twoToThe63 && value < twoToThe63;
 }
 
 }  // namespace
 
-std::variant<ParsedJson, std::string> ParsedJson::parse(std::string_view text) {
-    if (text.starts_with(utf8ByteOrderMark)) text.remove_prefix(utf8ByteOrderMark.size());
-    auto parser = std::make_unique<simdjson::dom::parser>();
+std::variant<ParsedJson, std::string> ParsedJson::parse(std::string text) {
+    const std::size_t start = std::string_view(text).starts_with(utf8ByteOrderMark) ? utf8ByteOrderMark.size() : 0;
+    auto document = std::make_unique<simdjson::dom::document>();
     element root;
-    const auto error = parser->parse(text.data(), text.size()).get(root);
-    if (error == simdjson::SUCCESS) return ParsedJson(std::move(parser), root, std::make_unique<NumberFaults>());
+    const auto error = parseInPlace(text, start, *document, root);
+    if (error == simdjson::SUCCESS) return ParsedJson(std::move(document), root, std::make_unique<NumberFaults>());
     if (error != simdjson::NUMBER_ERROR) return std::string(simdjson::error_message(error));
 
-    RewrittenText rewritten = rewriteUnparsableNumbers(text);
+    RewrittenText rewritten = rewriteUnparsableNumbers(std::string_view(text).substr(start));
     if (rewritten.faults.empty()) return std::string(simdjson::error_message(error));
-    const auto retryError = parser->parse(rewritten.text.data(), rewritten.text.size()).get(root);
+    std::string().swap(text);
+    const auto retryError = parseInPlace(rewritten.text, 0, *document, root);
     if (retryError != simdjson::SUCCESS) return std::string(simdjson::error_message(retryError));
-    return ParsedJson(std::move(parser), root, std::make_unique<NumberFaults>(std::move(rewritten.faults)));
+    return ParsedJson(std::move(document), root, std::make_unique<NumberFaults>(std::move(rewritten.faults)));
 }
 
 bool isNull(const JsonValue& value) { return value.element.type() == element_type::NULL_VALUE; }
@@ -250,15 +264,20 @@ std::map<std::string_view, JsonValue> lastMembers(const JsonValue& object) {
     return result;
 }
 
-std::vector<JsonValue> elements(const JsonValue& array) {
-    std::vector<JsonValue> result;
-    if (!isArray(array)) return result;
+std::size_t elementCount(const JsonValue& array) {
+    if (!isArray(array)) return 0;
+    std::size_t count = 0;
+    for ([[maybe_unused]] const element child : simdjson::dom::array(array.element)) ++count;
+    return count;
+}
+
+void forEachElement(const JsonValue& array, const std::function<void(const JsonValue&)>& visit) {
+    if (!isArray(array)) return;
     std::size_t position = array.numberPosition;
     for (const element child : simdjson::dom::array(array.element)) {
-        result.push_back(JsonValue{child, position, array.faults});
+        visit(JsonValue{child, position, array.faults});
         if (tracksPositions(array)) position += numberCount(child);
     }
-    return result;
 }
 
 }  // namespace kerfwright::json

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -41,17 +42,20 @@ struct JsonValue {
 class ParsedJson {
 public:
     // The parser's own message when the text is not valid JSON. A leading
-    // UTF-8 byte-order mark is skipped.
-    static std::variant<ParsedJson, std::string> parse(std::string_view text);
+    // UTF-8 byte-order mark is skipped. The text is taken over and read in
+    // place, then released before this returns: only the parsed values stay,
+    // so a large file is never held twice over.
+    static std::variant<ParsedJson, std::string> parse(std::string text);
 
     JsonValue root() const { return {root_, 0, faults_.get()}; }
 
 private:
-    ParsedJson(std::unique_ptr<simdjson::dom::parser> parser, simdjson::dom::element root,
+    ParsedJson(std::unique_ptr<simdjson::dom::document> document, simdjson::dom::element root,
                std::unique_ptr<NumberFaults> faults)
-        : parser_(std::move(parser)), root_(root), faults_(std::move(faults)) {}
+        : document_(std::move(document)), root_(root), faults_(std::move(faults)) {}
 
-    std::unique_ptr<simdjson::dom::parser> parser_;
+    // Only the parsed values: the parser's working index is gone with it.
+    std::unique_ptr<simdjson::dom::document> document_;
     simdjson::dom::element root_;
     std::unique_ptr<NumberFaults> faults_;
 };
@@ -76,6 +80,10 @@ std::optional<std::int64_t> truncatedInteger(const JsonValue& value);
 std::vector<std::pair<std::string_view, JsonValue>> members(const JsonValue& object);
 // An object's members with a repeated key holding its last value.
 std::map<std::string_view, JsonValue> lastMembers(const JsonValue& object);
-std::vector<JsonValue> elements(const JsonValue& array);
+// An array's length (0 for any other value).
+std::size_t elementCount(const JsonValue& array);
+// Each element of an array in turn (none for any other value). A long array
+// is walked in place rather than gathered into a list of views first.
+void forEachElement(const JsonValue& array, const std::function<void(const JsonValue&)>& visit);
 
 }  // namespace kerfwright::json

@@ -91,17 +91,15 @@ template <auto decodeElement>
 auto decodeArray(const JsonValue& value, const KeyPath& path) {
     using Element = decltype(decodeElement(value, path));
     if (!json::isArray(value)) failWrongType(path, "an array");
-    const std::vector<JsonValue> items = json::elements(value);
     // Sized once: growing by doubling would hold a long list up to three
     // times over while it moves.
     std::vector<Element> decoded;
-    decoded.reserve(items.size());
-    std::size_t position = 0;
-    for (const JsonValue& element : items) {
-        const KeyPath itemPath = path.element(position++);
+    decoded.reserve(json::elementCount(value));
+    json::forEachElement(value, [&](const JsonValue& element) {
+        const KeyPath itemPath = path.element(decoded.size());
         if (json::isNull(element)) failNull(itemPath);
         decoded.push_back(decodeElement(element, itemPath));
-    }
+    });
     return decoded;
 }
 
@@ -226,9 +224,9 @@ RawProcessSettings decodeSettingsRoot(const JsonValue& value, const KeyPath& pat
 }
 
 template <typename Record>
-std::variant<Record, JsonDecodeError> decodeFile(std::string_view bytes,
+std::variant<Record, JsonDecodeError> decodeFile(std::string bytes,
                                                  Record (*decodeRoot)(const JsonValue&, const KeyPath&)) {
-    auto parsed = json::ParsedJson::parse(bytes);
+    auto parsed = json::ParsedJson::parse(std::move(bytes));
     if (auto* message = std::get_if<std::string>(&parsed)) return JsonDecodeError{"malformed JSON: " + *message};
     try {
         return decodeRoot(std::get<json::ParsedJson>(parsed).root(), KeyPath{});
@@ -270,12 +268,12 @@ LACObject::Kind kindOf(RawObject& raw, std::optional<LACObjectType> type) {
 
 }  // namespace
 
-std::variant<RawLACDocument, JsonDecodeError> decodeScene(std::string_view bytes) {
-    return decodeFile<RawLACDocument>(bytes, decodeSceneRoot);
+std::variant<RawLACDocument, JsonDecodeError> decodeScene(std::string bytes) {
+    return decodeFile<RawLACDocument>(std::move(bytes), decodeSceneRoot);
 }
 
-std::variant<RawProcessSettings, JsonDecodeError> decodeProcessSettings(std::string_view bytes) {
-    return decodeFile<RawProcessSettings>(bytes, decodeSettingsRoot);
+std::variant<RawProcessSettings, JsonDecodeError> decodeProcessSettings(std::string bytes) {
+    return decodeFile<RawProcessSettings>(std::move(bytes), decodeSettingsRoot);
 }
 
 LACComponent toComponent(const RawComponent& raw) { return LACComponent{raw.objId, raw.transform}; }

@@ -91,8 +91,9 @@ struct JsonDecodeError {
     std::string text;
 };
 
-std::variant<RawLACDocument, JsonDecodeError> decodeScene(std::string_view bytes);
-std::variant<RawProcessSettings, JsonDecodeError> decodeProcessSettings(std::string_view bytes);
+// Each takes the file's text over and releases it once parsed.
+std::variant<RawLACDocument, JsonDecodeError> decodeScene(std::string bytes);
+std::variant<RawProcessSettings, JsonDecodeError> decodeProcessSettings(std::string bytes);
 
 LACComponent toComponent(const RawComponent& raw);
 LACObject toObject(RawObject raw);

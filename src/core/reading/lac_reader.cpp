@@ -98,10 +98,10 @@ Record decodedOrThrow(std::variant<Record, JsonDecodeError> decoded, std::string
 // A configuration file that cannot be extracted or parsed, or whose top level
 // is no object, contributes nothing.
 void gatherConfig(LimitedArchive& archive, const zip::Entry& entry, GatheredConfig& gathered) {
-    const auto extracted = archive.extract(entry);
-    const auto* bytes = std::get_if<std::string>(&extracted);
+    auto extracted = archive.extract(entry);
+    auto* bytes = std::get_if<std::string>(&extracted);
     if (bytes == nullptr) return;
-    const auto parsed = json::ParsedJson::parse(*bytes);
+    const auto parsed = json::ParsedJson::parse(std::move(*bytes));
     const auto* document = std::get_if<json::ParsedJson>(&parsed);
     if (document == nullptr || !json::isObject(document->root())) return;
     const json::JsonValue root = document->root();
@@ -137,10 +137,8 @@ LACDocument readArchive(const zip::Archive& opened) {
     // fixes the error a file with several faults reports.
     std::string sceneBytes = extractEntry(sceneEntry, archive);
     std::string settingsBytes = extractEntry(settingsEntry, archive);
-    RawLACDocument scene = decodedOrThrow(decodeScene(sceneBytes), sceneEntry);
-    std::string().swap(sceneBytes);  // the decoded records hold all that is needed
-    const RawProcessSettings settings = decodedOrThrow(decodeProcessSettings(settingsBytes), settingsEntry);
-    std::string().swap(settingsBytes);
+    RawLACDocument scene = decodedOrThrow(decodeScene(std::move(sceneBytes)), sceneEntry);
+    const RawProcessSettings settings = decodedOrThrow(decodeProcessSettings(std::move(settingsBytes)), settingsEntry);
 
     std::vector<LACCanvas> canvases;
     canvases.reserve(scene.canvasList.size());
