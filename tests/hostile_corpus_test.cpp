@@ -193,6 +193,15 @@ TEST_F(HostileCorpusTest, TruncatedArchiveCannotBeOpened) {
     EXPECT_TRUE(outcome.files.empty());
 }
 
+TEST_F(HostileCorpusTest, ImageInflatingToAGigabyteCostsMemoryOnlyIfEmbedded) {
+    // Its Base64 text would pass the limit of embedded image data by itself.
+    const Outcome outcome = convert("image-bomb.lac", hostile::imageBomb());
+    EXPECT_EQ(outcome.exitStatus, 0);
+    EXPECT_EQ(outcome.standardError, "image-bomb.svg: Image data limit of 1 GiB reached at obj_id=1 \u2014 skipped\n");
+    ASSERT_EQ(outcome.files, (std::vector<std::string>{"image-bomb.svg"}));
+    EXPECT_EQ(countOf(svgOf(outcome, "image-bomb.svg"), "<image "), 0u);
+}
+
 // The chain's scene is a hundred megabytes of JSON for a million objects; the
 // parsed JSON and the object table are held together while it is decoded,
 // which peaks near 490 MiB.
@@ -288,9 +297,9 @@ TEST_F(HostileCorpusTest, RunningOutOfMemoryIsReportedLikeAnUnreadableFile) {
     if (kUnderAddressSanitizer) GTEST_SKIP() << "the sanitizer runtime reserves far more address space";
     lacgen::ProjectSpec project;
     project.canvases.push_back(lacgen::CanvasSpec{});
-    project.extraEntries = {{"2D/Objects/huge.png", std::string(std::size_t{600} << 20, 'x')}};
     const fs::path huge = work_ / "huge.lac";
-    project.archive().writeTo(huge.string());
+    // Stored, as an image the archiver could not compress is: it is held whole.
+    project.archive().add({"2D/Objects/huge.png", std::string(std::size_t{600} << 20, 'x'), false}).writeTo(huge.string());
     const fs::path output = work_ / "out";
     fs::create_directory(output);
 

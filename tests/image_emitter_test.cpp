@@ -5,11 +5,12 @@
 #include <string>
 
 #include "writers/image_emitter.h"
+#include "zip_bytes.h"
 
 namespace kerfwright {
 namespace {
 
-const std::map<std::string, std::string> kImages = {{"logo.png", "abc"}};
+const std::map<std::string, StoredBytes> kImages = {{"logo.png", StoredBytes::plain("abc")}};
 
 LACObject rasterObject(std::string fileName, std::string name = "") {
     LACObject object;
@@ -51,6 +52,15 @@ TEST(ImageEmitterTest, WritesTheWholeElement) {
               "<image x=\"0\" y=\"0\" width=\"200\" height=\"100\" preserveAspectRatio=\"none\" "
               "transform=\"matrix(1 0 0 1 0 0)\" data-obj-id=\"4\" data-name=\"Logo\" "
               "xlink:href=\"data:image/png;base64,YWJj\" />");
+}
+
+TEST(ImageEmitterTest, InflatesAnImageKeptCompressed) {
+    const LACObject object = rasterObject("logo.png", "Logo");
+    const FlattenedNode node{&object, Transform2D::identity(), nullptr};
+    const std::string stream = lacgen::deflateRaw("abc", 9, 8);
+    EXPECT_EQ(ImageEmitter::emit(node, {{"logo.png", StoredBytes{stream, true, 3}}}), ImageEmitter::emit(node, kImages));
+    // A stream that does not give the length recorded for it gives no element.
+    EXPECT_FALSE(ImageEmitter::emit(node, {{"logo.png", StoredBytes{stream, true, 4}}}));
 }
 
 TEST(ImageEmitterTest, LeavesOutAnEmptyNameAndEscapesOthers) {

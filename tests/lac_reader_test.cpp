@@ -235,7 +235,13 @@ TEST(LACReaderTest, ImagesAreKeyedByFileNameAndLaterEntriesWin) {
                                                .addFile("2D/other.png", "ignored")
                                                .addFile("Objects/y.png", "ignored")
                                                .bytes());
-    EXPECT_EQ(document.imageData, (std::map<std::string, std::string>{{"x.png", "second"}, {"notes.txt", "text"}}));
+    std::map<std::string, std::optional<std::string>> contents;
+    for (const auto& [name, stored] : document.imageData) contents.emplace(name, inflated(stored));
+    EXPECT_EQ(contents, (std::map<std::string, std::optional<std::string>>{{"x.png", "second"}, {"notes.txt", "text"}}));
+    // A deflated entry is kept as its compressed stream, with the length it inflates to.
+    EXPECT_TRUE(document.imageData.at("notes.txt").deflated);
+    EXPECT_EQ(document.imageData.at("notes.txt").size, 4u);
+    EXPECT_FALSE(document.imageData.at("x.png").deflated);
 }
 
 TEST(LACReaderTest, DirectoryAndSymlinkEntriesAreIgnored) {

@@ -159,7 +159,7 @@ TEST(ConversionLimitTest, ImageDataPastTheLimitLeavesThePlacementCountedButUnwri
     // Three placements of a quarter-gigabyte image pass the limit of one
     // gigabyte of Base64 text by a few bytes.
     LACDocument document = documentOf({canvasPlacing(objectOf(7, "RasterImage", LACObject::RasterImage{"big.png", 1, 1}), 3)});
-    document.imageData["big.png"] = std::string(256 * limits::kMebibyte, '\0');
+    document.imageData["big.png"] = StoredBytes::plain(std::string(256 * limits::kMebibyte, '\0'));
     const auto conversions = SVGWriter::convert(document, 5);
     EXPECT_EQ(countOf(conversions[0].svg, "<image "), 2u);
     EXPECT_EQ(conversions[0].warnings,

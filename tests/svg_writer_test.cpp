@@ -90,7 +90,7 @@ TEST(SVGWriterTest, SizesTheDocumentToTheContentPlusMargin) {
 
 TEST(SVGWriterTest, WritesEveryLayerInDrawOrderWithItsAttributes) {
     DocumentBuilder builder;
-    builder.document.imageData["a.png"] = "abc";
+    builder.document.imageData["a.png"] = StoredBytes::plain("abc");
     LACCanvas& canvas = builder.canvas(0);
     canvas.objects = {
         pathObject(1, "M 0 0 L 10 0"),
@@ -178,7 +178,7 @@ TEST(SVGWriterTest, EscapesNamesAndLeavesOutEmptyOnes) {
 
 TEST(SVGWriterTest, CountsPlacementsThatWriteNothing) {
     DocumentBuilder builder;
-    builder.document.imageData["present.png"] = "x";
+    builder.document.imageData["present.png"] = StoredBytes::plain("x");
     LACCanvas& canvas = builder.canvas(0);
     canvas.objects = {object(1, LACObject::RasterImage{"missing.png", 10, 10}), pathObject(2, "")};
     canvas.components = {place(1, "1 0 0 1 5 5"), place(2)};

@@ -17,6 +17,8 @@ constexpr std::string_view kSettingsEntry = "Metadata2D/project_settings.json";
 constexpr std::string_view kIdentity = "1 0 0 1 0 0";
 // Just past the limit of one entry, in MiB.
 constexpr std::uint64_t kPastEntryLimitMebibytes = 1025;
+// Just within the limit of one entry, in MiB.
+constexpr std::uint64_t kWithinEntryLimitMebibytes = 1000;
 // Headers of a bomb claim this much, whatever it inflates to.
 constexpr std::uint32_t kBombDeclaredSize = 4096;
 constexpr int kConfigBombs = 4;
@@ -112,6 +114,19 @@ std::string archiveBomb() {
     for (int i = 1; i <= kConfigBombs; ++i) entries.push_back(bombEntry("Metadata2D/bomb-" + std::to_string(i) + ".config"));
     entries.push_back(honestEntry("2D/Objects/logo.png", "not really a PNG"));
     return rawArchive(entries);
+}
+
+std::string imageBomb() {
+    const lacgen::ProjectSpec project = oneCanvas({lacgen::rasterObject(1, "Bomb", "bomb.png", 100, 100)},
+                                                  {lacgen::component(1, std::string(kIdentity))});
+    RawEntry image;
+    image.name = "2D/Objects/bomb.png";
+    image.payload = deflatedZeros(kWithinEntryLimitMebibytes);
+    image.method = 8;
+    image.crc = crcOfZeros(kWithinEntryLimitMebibytes);
+    image.declaredSize = static_cast<std::uint32_t>(kWithinEntryLimitMebibytes << 20);
+    return rawArchive({honestEntry(std::string(kSceneEntry), project.sceneJson().dump()),
+                       honestEntry(std::string(kSettingsEntry), project.settingsJson().dump()), image});
 }
 
 std::string groupChain(int depth) {
@@ -228,6 +243,7 @@ std::vector<HostileArchive> corpus() {
     return {
         {"inflation-bomb.lac", inflationBomb},
         {"archive-bomb.lac", archiveBomb},
+        {"image-bomb.lac", imageBomb},
         {"group-chain.lac", [] { return groupChain(1'000'000); }},
         {"group-tree.lac", [] { return groupTree(40, true); }},
         {"empty-group-tree.lac", [] { return groupTree(40, false); }},

@@ -16,6 +16,9 @@ std::string inflationBomb();
 // Valid scene and settings, then configuration files that each inflate past
 // the limit for one entry, then an image: together past the limit of a read.
 std::string archiveBomb();
+// One image placed once whose entry inflates to just within the limit for
+// one entry, its true size declared: far more than may be embedded.
+std::string imageBomb();
 // One path at the bottom of a chain of `depth` groups, each placing the next.
 std::string groupChain(int depth);
 // A group placed twice inside a group placed twice, `levels` deep, over one

@@ -47,12 +47,28 @@ public:
     // The entry's bytes, or why they cannot be had; an entry past a limit
     // fails with a text that names the limit.
     std::variant<std::string, zip::ZipError> extract(const zip::Entry& entry) {
+        return charged<std::string>([&](std::uint64_t limit) { return archive_.extract(entry, limit); });
+    }
+
+    // The same, with the content kept as the archive stores it.
+    std::variant<StoredBytes, zip::ZipError> extractStored(const zip::Entry& entry) {
+        return charged<StoredBytes>([&](std::uint64_t limit) { return archive_.extractStored(entry, limit); });
+    }
+
+private:
+    static std::uint64_t contentSize(const std::string& bytes) { return bytes.size(); }
+    static std::uint64_t contentSize(const StoredBytes& stored) { return stored.size; }
+
+    // Runs `extractWithin` under whichever limit is tighter now, that of one
+    // entry or what is left of the whole read's, and counts what came out.
+    template <typename Content, typename ExtractWithin>
+    std::variant<Content, zip::ZipError> charged(ExtractWithin extractWithin) {
         const std::uint64_t archiveRoom = limits::kMaxArchiveBytes - inflated_;
         const bool archiveLimitBinds = archiveRoom < limits::kMaxEntryBytes;
-        zip::Extracted extracted = archive_.extract(entry, std::min(archiveRoom, limits::kMaxEntryBytes));
-        if (auto* bytes = std::get_if<std::string>(&extracted)) {
-            inflated_ += bytes->size();
-            return std::move(*bytes);
+        auto extracted = extractWithin(std::min(archiveRoom, limits::kMaxEntryBytes));
+        if (auto* content = std::get_if<Content>(&extracted)) {
+            inflated_ += contentSize(*content);
+            return std::move(*content);
         }
         if (auto* failure = std::get_if<zip::ZipError>(&extracted)) {
             charge(failure->bytesInflated);
@@ -62,7 +78,6 @@ public:
         return zip::ZipError{archiveLimitBinds ? archiveLimitText() : entryLimitText()};
     }
 
-private:
     void charge(std::uint64_t bytes) { inflated_ = std::min(limits::kMaxArchiveBytes, inflated_ + bytes); }
 
     static std::string entryLimitText() {
@@ -117,12 +132,14 @@ void gatherConfig(LimitedArchive& archive, const zip::Entry& entry, GatheredConf
     if (machineName && !gathered.machineName) gathered.machineName = std::move(machineName);
 }
 
-void storeImage(LimitedArchive& archive, const zip::Entry& entry, std::map<std::string, std::string>& imageData) {
-    auto extracted = archive.extract(entry);
+// Kept compressed: an image that inflates to a gigabyte costs memory only when
+// it is drawn.
+void storeImage(LimitedArchive& archive, const zip::Entry& entry, std::map<std::string, StoredBytes>& imageData) {
+    auto extracted = archive.extractStored(entry);
     if (auto* failure = std::get_if<zip::ZipError>(&extracted)) {
         throw LACReadError::extractFailed(entry.path, failure->text);
     }
-    imageData.insert_or_assign(fileNameOf(entry.path), std::move(std::get<std::string>(extracted)));
+    imageData.insert_or_assign(fileNameOf(entry.path), std::move(std::get<StoredBytes>(extracted)));
 }
 
 std::optional<LACProcessConfig> processConfigOf(GatheredConfig gathered) {
@@ -144,7 +161,7 @@ LACDocument readArchive(const zip::Archive& opened) {
     canvases.reserve(scene.canvasList.size());
     for (RawCanvas& canvas : scene.canvasList) canvases.push_back(toCanvas(std::move(canvas)));
 
-    std::map<std::string, std::string> imageData;
+    std::map<std::string, StoredBytes> imageData;
     GatheredConfig gathered;
     for (const zip::Entry& entry : opened.entries()) {
         if (entry.type != zip::EntryType::file) continue;

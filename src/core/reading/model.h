@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "geometry/transform.h"
+#include "reading/stored_bytes.h"
 
 namespace kerfwright {
 
@@ -111,7 +112,7 @@ struct LACDocument {
     std::optional<std::string> fileVersion;
     std::vector<LACCanvas> canvases;
     LACProcessSettings processSettings;
-    std::map<std::string, std::string> imageData;  // file name -> stored bytes
+    std::map<std::string, StoredBytes> imageData;  // file name -> the file as stored, inflated when drawn
     std::map<std::int64_t, std::vector<Plate>> plateComponentsByCanvas;  // never holds an empty plate or list
     std::optional<LACProcessConfig> processConfig;
 };

@@ -107,6 +107,28 @@ Pass streamEntry(::zip* archive, zip_uint64_t index, std::uint64_t keepBytes, st
     }
 }
 
+bool isDeflated(::zip* archive, zip_uint64_t index) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    return zip_stat_index(archive, index, 0, &stat) == 0 && (stat.valid & ZIP_STAT_COMP_METHOD) != 0 &&
+           stat.comp_method == ZIP_CM_DEFLATE;
+}
+
+// The entry's data as stored, not inflated. Its length is bounded by the
+// archive itself: the library reads no further than the archive's end.
+std::variant<std::string, ZipError> readCompressed(::zip* archive, zip_uint64_t index) {
+    zip_file_t* file = zip_fopen_index(archive, index, ZIP_FL_COMPRESSED);
+    if (file == nullptr) return ZipError{errorText(zip_get_error(archive))};
+    const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, zip_fclose);
+    std::string compressed;
+    char chunk[chunkSize];
+    for (zip_int64_t read; (read = zip_fread(file, chunk, chunkSize)) != 0;) {
+        if (read < 0) return ZipError{zip_file_strerror(file)};
+        compressed.append(chunk, static_cast<std::size_t>(read));
+    }
+    return compressed;
+}
+
 bool isEmpty(zip_source_t* source) {
     zip_stat_t stat;
     zip_stat_init(&stat);
@@ -173,6 +195,26 @@ Extracted Archive::extract(const Entry& entry, std::uint64_t maxBytes) const {
     const bool changed = std::holds_alternative<TooLarge>(second.outcome) || (whole && whole->size() != first.total);
     if (changed) return ZipError{errorTextForCode(ZIP_ER_INCONS), first.total + second.total};
     return std::move(second.outcome);
+}
+
+Outcome<StoredBytes> Archive::extractStored(const Entry& entry, std::uint64_t maxBytes) const {
+    if (!isDeflated(handle_.get(), entry.index)) {
+        Extracted extracted = extract(entry, maxBytes);
+        if (auto* bytes = std::get_if<std::string>(&extracted)) return StoredBytes::plain(std::move(*bytes));
+        if (auto* failure = std::get_if<ZipError>(&extracted)) return std::move(*failure);
+        return std::get<TooLarge>(extracted);
+    }
+    // Inflated once, keeping nothing, to check it against its checksum and the
+    // limit; then its compressed stream is kept.
+    Pass check = streamEntry(handle_.get(), entry.index, 0, maxBytes);
+    if (auto* failure = std::get_if<ZipError>(&check.outcome)) return std::move(*failure);
+    if (auto* tooLarge = std::get_if<TooLarge>(&check.outcome)) return *tooLarge;
+    auto compressed = readCompressed(handle_.get(), entry.index);
+    if (auto* failure = std::get_if<ZipError>(&compressed)) {
+        failure->bytesInflated = check.total;
+        return std::move(*failure);
+    }
+    return StoredBytes{std::move(std::get<std::string>(compressed)), true, check.total};
 }
 
 }  // namespace kerfwright::zip

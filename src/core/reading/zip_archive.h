@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "input_limits.h"
+#include "reading/stored_bytes.h"
 
 struct zip;
 struct zip_source;
@@ -38,7 +39,9 @@ struct TooLarge {
     std::uint64_t bytesInflated = 0;
 };
 
-using Extracted = std::variant<std::string, ZipError, TooLarge>;
+template <typename Content>
+using Outcome = std::variant<Content, ZipError, TooLarge>;
+using Extracted = Outcome<std::string>;
 
 class Archive {
 public:
@@ -53,6 +56,9 @@ public:
     // mismatch, damaged data or an unsupported method, and stops as soon as
     // more than `maxBytes` come out, whatever size the archive declares.
     Extracted extract(const Entry& entry, std::uint64_t maxBytes = limits::kMaxEntryBytes) const;
+    // The content checked as by extract, but kept as the archive stores it: a
+    // deflated entry keeps its compressed stream, any other its plain bytes.
+    Outcome<StoredBytes> extractStored(const Entry& entry, std::uint64_t maxBytes = limits::kMaxEntryBytes) const;
 
 private:
     struct Discard {

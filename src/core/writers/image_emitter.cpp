@@ -81,13 +81,17 @@ std::string base64(std::string_view bytes) {
     return out;
 }
 
-std::optional<std::string> emit(const FlattenedNode& node, const std::map<std::string, std::string>& imageData) {
+std::optional<std::string> emit(const FlattenedNode& node, const std::map<std::string, StoredBytes>& imageData) {
     if (node.object == nullptr) return std::nullopt;
     const auto* image = std::get_if<LACObject::RasterImage>(&node.object->kind);
     if (image == nullptr || imageData.empty()) return std::nullopt;
-    const auto bytes = imageData.find(image->fileName);
-    if (bytes == imageData.end()) return std::nullopt;
-    return imageElement(*node.object, *image, node.transform, bytes->second);
+    const auto stored = imageData.find(image->fileName);
+    if (stored == imageData.end()) return std::nullopt;
+    if (!stored->second.deflated) return imageElement(*node.object, *image, node.transform, stored->second.bytes);
+    // Inflated for this element only, so that at most one image is ever held whole.
+    const std::optional<std::string> bytes = inflated(stored->second);
+    if (!bytes) return std::nullopt;
+    return imageElement(*node.object, *image, node.transform, *bytes);
 }
 
 }  // namespace kerfwright::ImageEmitter

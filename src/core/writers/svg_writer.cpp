@@ -289,7 +289,7 @@ void appendPathLine(std::string& out, std::string_view d, const LACObject& objec
 std::optional<std::uint64_t> embeddedImageBytes(const LACObject::RasterImage& image, const LACDocument& document) {
     const auto bytes = document.imageData.find(image.fileName);
     if (bytes == document.imageData.end()) return std::nullopt;
-    return (std::uint64_t{bytes->second.size()} + 2) / 3 * 4;
+    return (bytes->second.size + 2) / 3 * 4;
 }
 
 void appendImageLine(std::string& out, const FlattenedNode& node, const LACObject::RasterImage& image,

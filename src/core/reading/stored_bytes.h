@@ -1,0 +1,23 @@
+#pragma once
+// Content as an archive entry stores it: plain, or still as its raw DEFLATE
+// stream. A few megabytes of an archive can inflate to gigabytes; content kept
+// compressed costs only its place in the archive until it is used.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kerfwright {
+
+struct StoredBytes {
+    std::string bytes;       // the content, or its raw DEFLATE stream when `deflated`
+    bool deflated = false;
+    std::uint64_t size = 0;  // the content's length
+
+    static StoredBytes plain(std::string content);
+};
+
+// The content; nothing when a stream does not inflate to exactly `size` bytes.
+std::optional<std::string> inflated(const StoredBytes& stored);
+
+}  // namespace kerfwright

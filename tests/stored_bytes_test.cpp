@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "reading/stored_bytes.h"
+#include "reading/zip_archive.h"
+#include "zip_builder.h"
+#include "zip_bytes.h"
+
+namespace kerfwright {
+namespace {
+
+TEST(StoredBytesTest, InflatesOnlyAStreamThatGivesExactlyItsLength) {
+    const std::string content = "a line of text, a line of text, a line of text";
+    const std::string stream = lacgen::deflateRaw(content, 9, 8);
+    struct Case {
+        const char* label;
+        StoredBytes stored;
+        std::optional<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        {"plain", StoredBytes::plain(content), content},
+        {"deflated", StoredBytes{stream, true, content.size()}, content},
+        {"empty", StoredBytes{lacgen::deflateRaw("", 9, 8), true, 0}, std::string()},
+        {"longer than recorded", StoredBytes{stream, true, content.size() - 1}, std::nullopt},
+        {"shorter than recorded", StoredBytes{stream, true, content.size() + 1}, std::nullopt},
+        {"cut off", StoredBytes{stream.substr(0, stream.size() / 2), true, content.size()}, std::nullopt},
+        {"not a stream", StoredBytes{"\xff\xff\xff\xff", true, 4}, std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(inflated(c.stored), c.expected) << c.label;
+}
+
+TEST(StoredBytesTest, ArchiveKeepsADeflatedEntryCompressedAfterCheckingIt) {
+    const std::string content(100000, 'z');
+    using lacgen::ZipEntry;
+    const std::string archiveBytes = lacgen::ZipBuilder()
+                                         .add(ZipEntry{"deflated", content})
+                                         .add(ZipEntry{"stored", content, false})
+                                         .add(ZipEntry{"damaged", content, true, ZipEntry::Type::file, true})
+                                         .bytes();
+    const auto opened = zip::Archive::openInMemory(archiveBytes);
+    const auto& archive = std::get<zip::Archive>(opened);
+    auto storedAs = [&](const char* name, std::uint64_t maxBytes) {
+        return archive.extractStored(*archive.find(name), maxBytes);
+    };
+
+    const auto deflated = storedAs("deflated", content.size());
+    ASSERT_TRUE(std::holds_alternative<StoredBytes>(deflated));
+    EXPECT_TRUE(std::get<StoredBytes>(deflated).deflated);
+    EXPECT_LT(std::get<StoredBytes>(deflated).bytes.size(), 1000u);
+    EXPECT_EQ(inflated(std::get<StoredBytes>(deflated)), content);
+
+    const auto stored = storedAs("stored", content.size());
+    ASSERT_TRUE(std::holds_alternative<StoredBytes>(stored));
+    EXPECT_FALSE(std::get<StoredBytes>(stored).deflated);
+    EXPECT_EQ(std::get<StoredBytes>(stored).bytes, content);
+
+    EXPECT_TRUE(std::holds_alternative<zip::TooLarge>(storedAs("deflated", content.size() - 1)));
+    EXPECT_TRUE(std::holds_alternative<zip::ZipError>(storedAs("damaged", content.size())));
+}
+
+}  // namespace
+}  // namespace kerfwright
