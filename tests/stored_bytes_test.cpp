@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "reading/stored_bytes.h"
+#include "raw_zip.h"
 #include "reading/zip_archive.h"
 #include "zip_builder.h"
 #include "zip_bytes.h"
@@ -59,6 +60,20 @@ TEST(StoredBytesTest, ArchiveKeepsADeflatedEntryCompressedAfterCheckingIt) {
 
     EXPECT_TRUE(std::holds_alternative<zip::TooLarge>(storedAs("deflated", content.size() - 1)));
     EXPECT_TRUE(std::holds_alternative<zip::ZipError>(storedAs("damaged", content.size())));
+}
+
+TEST(StoredBytesTest, StreamRunningOnPastItsEndIsNotKept) {
+    // The entry's data runs on for a hundred kilobytes after the stream ends:
+    // kept compressed, each name for it would cost that much.
+    hostile::RawEntry entry = hostile::honestEntry("padded", "tiny");
+    entry.payload += std::string(100000, 'j');
+    const std::string archiveBytes = hostile::rawArchive({entry});
+    const auto opened = zip::Archive::openInMemory(archiveBytes);
+    const auto& archive = std::get<zip::Archive>(opened);
+    const auto stored = archive.extractStored(*archive.find("padded"));
+    ASSERT_TRUE(std::holds_alternative<StoredBytes>(stored));
+    EXPECT_FALSE(std::get<StoredBytes>(stored).deflated);
+    EXPECT_EQ(std::get<StoredBytes>(stored).bytes, "tiny");
 }
 
 }  // namespace

@@ -114,9 +114,9 @@ bool isDeflated(::zip* archive, zip_uint64_t index) {
            stat.comp_method == ZIP_CM_DEFLATE;
 }
 
-// The entry's data as stored, not inflated. Its length is bounded by the
-// archive itself: the library reads no further than the archive's end.
-std::variant<std::string, ZipError> readCompressed(::zip* archive, zip_uint64_t index) {
+// The entry's data as stored, not inflated, if it is no longer than `maxBytes`.
+std::variant<std::string, ZipError, TooLarge> readCompressed(::zip* archive, zip_uint64_t index,
+                                                             std::uint64_t maxBytes) {
     zip_file_t* file = zip_fopen_index(archive, index, ZIP_FL_COMPRESSED);
     if (file == nullptr) return ZipError{errorText(zip_get_error(archive))};
     const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, zip_fclose);
@@ -125,8 +125,21 @@ std::variant<std::string, ZipError> readCompressed(::zip* archive, zip_uint64_t 
     for (zip_int64_t read; (read = zip_fread(file, chunk, chunkSize)) != 0;) {
         if (read < 0) return ZipError{zip_file_strerror(file)};
         compressed.append(chunk, static_cast<std::size_t>(read));
+        if (compressed.size() > maxBytes) return TooLarge{};
     }
     return compressed;
+}
+
+// The longest stream kept compressed for content of `size` bytes: the content
+// plus what DEFLATE adds to data it cannot shrink (five bytes in 64 KiB), with
+// room to spare. A longer stream (an entry may declare any length of data
+// after its true end) would cost more than the content, which is kept instead.
+std::uint64_t longestKeptStream(std::uint64_t size) { return size + size / 64 + 1024; }
+
+Outcome<StoredBytes> storedPlain(Extracted extracted) {
+    if (auto* bytes = std::get_if<std::string>(&extracted)) return StoredBytes::plain(std::move(*bytes));
+    if (auto* failure = std::get_if<ZipError>(&extracted)) return std::move(*failure);
+    return std::get<TooLarge>(extracted);
 }
 
 bool isEmpty(zip_source_t* source) {
@@ -198,23 +211,19 @@ Extracted Archive::extract(const Entry& entry, std::uint64_t maxBytes) const {
 }
 
 Outcome<StoredBytes> Archive::extractStored(const Entry& entry, std::uint64_t maxBytes) const {
-    if (!isDeflated(handle_.get(), entry.index)) {
-        Extracted extracted = extract(entry, maxBytes);
-        if (auto* bytes = std::get_if<std::string>(&extracted)) return StoredBytes::plain(std::move(*bytes));
-        if (auto* failure = std::get_if<ZipError>(&extracted)) return std::move(*failure);
-        return std::get<TooLarge>(extracted);
-    }
+    if (!isDeflated(handle_.get(), entry.index)) return storedPlain(extract(entry, maxBytes));
     // Inflated once, keeping nothing, to check it against its checksum and the
     // limit; then its compressed stream is kept.
     Pass check = streamEntry(handle_.get(), entry.index, 0, maxBytes);
     if (auto* failure = std::get_if<ZipError>(&check.outcome)) return std::move(*failure);
     if (auto* tooLarge = std::get_if<TooLarge>(&check.outcome)) return *tooLarge;
-    auto compressed = readCompressed(handle_.get(), entry.index);
+    auto compressed = readCompressed(handle_.get(), entry.index, longestKeptStream(check.total));
+    if (auto* stream = std::get_if<std::string>(&compressed)) return StoredBytes{std::move(*stream), true, check.total};
     if (auto* failure = std::get_if<ZipError>(&compressed)) {
         failure->bytesInflated = check.total;
         return std::move(*failure);
     }
-    return StoredBytes{std::move(std::get<std::string>(compressed)), true, check.total};
+    return storedPlain(extract(entry, maxBytes));
 }
 
 }  // namespace kerfwright::zip
