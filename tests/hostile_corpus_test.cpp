@@ -146,6 +146,13 @@ std::size_t countOf(const std::string& text, const std::string& needle) {
     return count;
 }
 
+// "group-chain.lac" names its test case group_chain.
+std::string caseName(const std::string& fileName) {
+    std::string name = fileName.substr(0, fileName.find('.'));
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+}
+
 // Inputs refused with one message and nothing written.
 struct Refusal {
     std::string fileName;
@@ -179,11 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "Failed to decode 2D/2dmodel.json: malformed JSON: The input is not valid UTF-8"},
         Refusal{"lone-surrogate.lac", hostile::loneSurrogate,
                 "Failed to decode 2D/2dmodel.json: malformed JSON: Problem while parsing a string"}),
-    [](const auto& info) {
-        std::string name = info.param.fileName.substr(0, info.param.fileName.find('.'));
-        std::replace(name.begin(), name.end(), '-', '_');
-        return name;
-    });
+    [](const auto& info) { return caseName(info.param.fileName); });
 
 TEST_F(HostileCorpusTest, TruncatedArchiveCannotBeOpened) {
     const Outcome outcome = convert("truncated.lac", hostile::truncatedArchive());
@@ -193,51 +196,51 @@ TEST_F(HostileCorpusTest, TruncatedArchiveCannotBeOpened) {
     EXPECT_TRUE(outcome.files.empty());
 }
 
-TEST_F(HostileCorpusTest, ImageInflatingToAGigabyteCostsMemoryOnlyIfEmbedded) {
-    // Its Base64 text would pass the limit of embedded image data by itself.
-    const Outcome outcome = convert("image-bomb.lac", hostile::imageBomb());
-    EXPECT_EQ(outcome.exitStatus, 0);
-    EXPECT_EQ(outcome.standardError, "image-bomb.svg: Image data limit of 1 GiB reached at obj_id=1 \u2014 skipped\n");
-    ASSERT_EQ(outcome.files, (std::vector<std::string>{"image-bomb.svg"}));
-    EXPECT_EQ(countOf(svgOf(outcome, "image-bomb.svg"), "<image "), 0u);
-}
-
 // The chain's scene is a hundred megabytes of JSON for a million objects; the
 // parsed JSON and the object table are held together while it is decoded,
 // which peaks near 490 MiB.
 constexpr long kGroupChainResidentLimitKiB = (kUnderAddressSanitizer ? 4 : 1) * 576L * 1024;
 
-TEST_F(HostileCorpusTest, MillionDeepGroupChainReachesItsPath) {
-    const Outcome outcome = convert("group-chain.lac", hostile::groupChain(1'000'000), kGroupChainResidentLimitKiB);
+// Inputs converted into one drawing, cut short or with a part left out.
+struct Conversion {
+    std::string fileName;
+    std::string (*archive)();
+    std::string standardError;
+    std::string element;  // counted in the drawing
+    std::size_t elementCount = 0;
+    long residentLimitKiB = kResidentLimitKiB;
+};
+
+class ConvertedInputTest : public HostileCorpusTest, public ::testing::WithParamInterface<Conversion> {};
+
+TEST_P(ConvertedInputTest, GivesOneDrawingWithItsWarnings) {
+    const Conversion& expected = GetParam();
+    const Outcome outcome = convert(expected.fileName, expected.archive(), expected.residentLimitKiB);
+    const std::string svgName = expected.fileName.substr(0, expected.fileName.rfind('.')) + ".svg";
     EXPECT_EQ(outcome.exitStatus, 0);
-    EXPECT_EQ(outcome.standardError, "");
-    ASSERT_EQ(outcome.files, (std::vector<std::string>{"group-chain.svg"}));
-    EXPECT_EQ(countOf(svgOf(outcome, "group-chain.svg"), "<path d=\"M 0 0 L 10 10\" data-obj-id=\"1000001\""), 1u);
+    EXPECT_EQ(outcome.standardError, expected.standardError);
+    ASSERT_EQ(outcome.files, (std::vector<std::string>{svgName}));
+    EXPECT_EQ(countOf(svgOf(outcome, svgName), expected.element), expected.elementCount);
 }
 
-TEST_F(HostileCorpusTest, ExponentialGroupTreeIsCutShortAtTheBound) {
-    const Outcome outcome = convert("group-tree.lac", hostile::groupTree(40, true));
-    EXPECT_EQ(outcome.exitStatus, 0);
-    EXPECT_EQ(outcome.standardError, "group-tree.svg: Scene cut short after 1000000 placements \u2014 the rest is skipped\n");
-    ASSERT_EQ(outcome.files, (std::vector<std::string>{"group-tree.svg"}));
-    EXPECT_EQ(countOf(svgOf(outcome, "group-tree.svg"), "<path "), 1'000'000u);
-}
-
-TEST_F(HostileCorpusTest, ExponentialTreeOfEmptyGroupsIsCutShortToo) {
-    const Outcome outcome = convert("empty-group-tree.lac", hostile::groupTree(40, false));
-    EXPECT_EQ(outcome.exitStatus, 0);
-    EXPECT_EQ(outcome.standardError,
-              "empty-group-tree.svg: Scene cut short after 0 placements \u2014 the rest is skipped\n");
-    EXPECT_EQ(outcome.files, (std::vector<std::string>{"empty-group-tree.svg"}));
-}
-
-TEST_F(HostileCorpusTest, HundredMegabytePathIsSkippedWithAWarning) {
-    const Outcome outcome = convert("long-path.lac", hostile::longPath(100'000'000));
-    EXPECT_EQ(outcome.exitStatus, 0);
-    EXPECT_EQ(outcome.standardError, "long-path.svg: Path data of obj_id=1 is longer than 16 MiB \u2014 skipped\n");
-    ASSERT_EQ(outcome.files, (std::vector<std::string>{"long-path.svg"}));
-    EXPECT_EQ(countOf(svgOf(outcome, "long-path.svg"), "<path "), 0u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Corpus, ConvertedInputTest,
+    ::testing::Values(
+        // Its Base64 text would pass the limit of embedded image data by
+        // itself; kept compressed, it costs no memory.
+        Conversion{"image-bomb.lac", hostile::imageBomb,
+                   "image-bomb.svg: Image data limit of 1 GiB reached at obj_id=1 \u2014 skipped\n", "<image ", 0},
+        Conversion{"group-chain.lac", [] { return hostile::groupChain(1'000'000); }, "",
+                   "<path d=\"M 0 0 L 10 10\" data-obj-id=\"1000001\"", 1, kGroupChainResidentLimitKiB},
+        Conversion{"group-tree.lac", [] { return hostile::groupTree(40, true); },
+                   "group-tree.svg: Scene cut short after 1000000 placements \u2014 the rest is skipped\n", "<path ",
+                   1'000'000},
+        Conversion{"empty-group-tree.lac", [] { return hostile::groupTree(40, false); },
+                   "empty-group-tree.svg: Scene cut short after 0 placements \u2014 the rest is skipped\n", "<path ", 0},
+        Conversion{"long-path.lac", [] { return hostile::longPath(100'000'000); },
+                   "long-path.svg: Path data of obj_id=1 is longer than 16 MiB \u2014 skipped\n", "<path ", 0},
+        Conversion{"extreme-numbers.lac", hostile::extremeNumbers, "", "<path ", 5}),
+    [](const auto& info) { return caseName(info.param.fileName); });
 
 TEST_F(HostileCorpusTest, LyingAndSharedEntriesConvertFromWhatTheyHold) {
     // Declared sizes are not trusted either way; with a name twice the first
@@ -254,14 +257,6 @@ TEST_F(HostileCorpusTest, LyingAndSharedEntriesConvertFromWhatTheyHold) {
     const Outcome shared = convert("overlapping-entries.lac", hostile::overlappingEntries());
     EXPECT_EQ(shared.exitStatus, 0);
     EXPECT_EQ(countOf(svgOf(shared, "overlapping-entries.svg"), "base64,c2hhcmVkIGltYWdlIGJ5dGVz\""), 2u);
-}
-
-TEST_F(HostileCorpusTest, ExtremeNumbersConvertWithoutWarnings) {
-    const Outcome outcome = convert("extreme-numbers.lac", hostile::extremeNumbers());
-    EXPECT_EQ(outcome.exitStatus, 0);
-    EXPECT_EQ(outcome.standardError, "");
-    ASSERT_EQ(outcome.files, (std::vector<std::string>{"extreme-numbers.svg"}));
-    EXPECT_EQ(countOf(svgOf(outcome, "extreme-numbers.svg"), "<path "), 5u);
 }
 
 TEST_F(HostileCorpusTest, OddCanvasNamesStayInsideTheFolder) {
