@@ -33,7 +33,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "geometry/bounding_box.h"
+#include "values/bounding_box.h"
 #include "geometry/path_emitter.h"
 #include "geometry/path_parser.h"
 #include "reading/json_records.h"
@@ -41,7 +41,7 @@
 #include "reading/zip_archive.h"
 #include "scene/flattener.h"
 #include "writers/image_emitter.h"
-#include "writers/save_outputs.h"
+#include "session/save_outputs.h"
 #include "writers/sidecar_writer.h"
 #include "writers/svg_writer.h"
 

@@ -12,7 +12,7 @@
 #include "fuzz_checks.h"
 #include "fuzz_target.h"
 #include "reading/lac_reader.h"
-#include "writers/save_outputs.h"
+#include "session/save_outputs.h"
 #include "writers/sidecar_writer.h"
 #include "writers/svg_writer.h"
 #include "zip_builder.h"

@@ -6,7 +6,7 @@
 
 #include "fuzz_checks.h"
 #include "fuzz_target.h"
-#include "geometry/transform.h"
+#include "values/transform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "geometry/bounding_box.h"
+#include "values/bounding_box.h"
 #include "scene/flattener.h"
 
 namespace kerfwright {

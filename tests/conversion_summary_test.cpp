@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "writers/conversion_summary.h"
+#include "session/conversion_summary.h"
 #include "writers/preview_page.h"
 #include "support/conversions.h"
 

@@ -15,7 +15,7 @@
 
 #include "project.h"
 #include "support/run_command.h"
-#include "writers/save_outputs.h"
+#include "session/save_outputs.h"
 #include "writers/sidecar_writer.h"
 
 namespace fs = std::filesystem;

@@ -7,14 +7,14 @@
 #include <variant>
 #include <vector>
 
-#include "input_limits.h"
+#include "values/input_limits.h"
 #include "project.h"
 #include "raw_zip.h"
 #include "reading/lac_reader.h"
 #include "reading/zip_archive.h"
 #include "scene/flattener.h"
 #include "support/well_formed_xml.h"
-#include "writers/save_outputs.h"
+#include "session/save_outputs.h"
 #include "writers/svg_writer.h"
 
 namespace kerfwright {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "writers/save_outputs.h"
+#include "session/save_outputs.h"
 #include "support/conversions.h"
 
 namespace kerfwright {

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "reading/read_error.h"
-#include "writers/conversion_summary.h"
+#include "session/conversion_summary.h"
 
 namespace kerfwright::app {
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <variant>
 
-#include "writers/save_outputs.h"
+#include "session/save_outputs.h"
 
 namespace kerfwright::app {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "writers/conversion_summary.h"
+#include "session/conversion_summary.h"
 
 class QMimeData;
 class QVBoxLayout;

@@ -9,8 +9,8 @@
 #include <memory>
 #include <optional>
 
-#include "writers/conversion_summary.h"
-#include "writers/save_outputs.h"
+#include "session/conversion_summary.h"
+#include "session/save_outputs.h"
 
 class QPushButton;
 class QVBoxLayout;

@@ -11,7 +11,7 @@
 #include "ordered_jobs.h"
 #include "output_claims.h"
 #include "progress_bar.h"
-#include "writers/save_outputs.h"
+#include "session/save_outputs.h"
 
 namespace kerfwright::cli {
 namespace {

@@ -7,8 +7,8 @@
 #include "commands.h"
 #include "text/json_text.h"
 #include "text/number_text.h"
-#include "writers/conversion_summary.h"
-#include "writers/save_outputs.h"
+#include "session/conversion_summary.h"
+#include "session/save_outputs.h"
 
 namespace kerfwright::cli {
 namespace {

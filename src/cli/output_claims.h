@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "writers/save_outputs.h"
+#include "session/save_outputs.h"
 
 namespace kerfwright::cli {
 

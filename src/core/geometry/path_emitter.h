@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "geometry/path_parser.h"
-#include "geometry/transform.h"
+#include "values/transform.h"
 
 namespace kerfwright::PathEmitter {
 

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "geometry/transform.h"
+#include "values/transform.h"
 
 namespace kerfwright {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "input_limits.h"
+#include "values/input_limits.h"
 #include "reading/json_document.h"
 #include "reading/json_records.h"
 #include "reading/process_config.h"

@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "input_limits.h"
+#include "values/input_limits.h"
 #include "reading/stored_bytes.h"
 
 struct zip;

@@ -7,7 +7,7 @@
 #include <utility>
 #include <variant>
 
-#include "input_limits.h"
+#include "values/input_limits.h"
 
 namespace kerfwright {
 

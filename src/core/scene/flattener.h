@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "geometry/transform.h"
+#include "values/transform.h"
 #include "reading/model.h"
 
 namespace kerfwright {

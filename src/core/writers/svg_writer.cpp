@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "geometry/path_emitter.h"
-#include "input_limits.h"
+#include "values/input_limits.h"
 #include "geometry/path_parser.h"
 #include "scene/flattener.h"
 #include "writers/image_emitter.h"

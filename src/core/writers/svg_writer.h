@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "geometry/bounding_box.h"
+#include "values/bounding_box.h"
 #include "reading/model.h"
 #include "scene/layers.h"
 

@@ -1,4 +1,4 @@
-#include "writers/save_outputs.h"
+#include "session/save_outputs.h"
 
 #include <fcntl.h>
 #include <stdlib.h>

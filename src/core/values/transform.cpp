@@ -1,4 +1,4 @@
-#include "geometry/transform.h"
+#include "values/transform.h"
 
 #include <array>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "writers/conversion_summary.h"
+#include "session/conversion_summary.h"
 
 #include <charconv>
 #include <limits>

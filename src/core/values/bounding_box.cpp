@@ -1,4 +1,4 @@
-#include "geometry/bounding_box.h"
+#include "values/bounding_box.h"
 
 #include <array>
 #include <cmath>
