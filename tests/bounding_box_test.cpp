@@ -4,20 +4,13 @@
 #include <limits>
 #include <vector>
 
+#include "geometry/path_emitter.h"
 #include "values/bounding_box.h"
-#include "scene/flattener.h"
 
 namespace kerfwright {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-LACObject objectWith(std::int64_t id, LACObject::Kind kind) {
-    LACObject object;
-    object.id = id;
-    object.kind = std::move(kind);
-    return object;
-}
 
 PathCommand moveTo(double x, double y) { return {PathCommand::MoveTo{{x, y}}}; }
 PathCommand lineTo(double x, double y) { return {PathCommand::LineTo{{x, y}}}; }
@@ -29,22 +22,16 @@ void expectBox(const BoundingBox& box, double minX, double minY, double maxX, do
     EXPECT_DOUBLE_EQ(box.maxY, maxY);
 }
 
-// Measures one path object with the given commands.
+// What one path with the given commands covers, as the emitter measures it.
 BoundingBox measurePath(const std::vector<PathCommand>& commands,
                         const Transform2D& transform = Transform2D::identity()) {
-    const LACObject path = objectWith(7, LACObject::Path{"", false});
-    const ParsedPaths parsed{{7, commands}};
-    return BoundingBoxBuilder::compute({FlattenedNode{&path, transform, nullptr}}, parsed);
+    return PathEmitter::emit(commands, transform, false).bounds;
 }
 
 TEST(BoundingBoxTest, NothingMeasurableStaysEmptyAndUnpadded) {
-    const LACObject group = objectWith(1, LACObject::Group{});
-    const LACObject unknown = objectWith(2, LACObject::Unknown{});
-    const LACObject unparsedPath = objectWith(3, LACObject::Path{"M 0 0", false});
-    const std::vector<FlattenedNode> nodes{{&group, {}, nullptr}, {&unknown, {}, nullptr}, {&unparsedPath, {}, nullptr}};
-
-    for (const auto& input : {std::vector<FlattenedNode>{}, nodes}) {
-        const BoundingBox box = BoundingBoxBuilder::compute(input, {});
+    for (const auto& commands : {std::vector<PathCommand>{}, std::vector<PathCommand>{{PathCommand::ClosePath{}}}}) {
+        BoundingBox box = measurePath(commands);
+        box.include(BoundingBox::empty());
         EXPECT_TRUE(box.isEmpty());
         const BoundingBox padded = box.padded(5);
         EXPECT_TRUE(padded.isEmpty());
@@ -87,11 +74,27 @@ TEST(BoundingBoxTest, LineDoesNotIncludeItsOwnStart) {
     expectBox(measurePath({lineTo(3, 4), lineTo(5, 6)}), 3, 4, 5, 6);
 }
 
-TEST(BoundingBoxTest, ArcIsMeasuredAsItsChord) {
+TEST(BoundingBoxTest, ArcIsMeasuredAsTheCubicDrawnForIt) {
+    // A half circle drawn as one cubic bulges to 4/3 of the radius times
+    // tan(pi/4) * 3/4 = 10 exactly at its middle.
     const BoundingBox box = measurePath({moveTo(10, 0), {PathCommand::ArcAC{{-10, 0}, {0, 0}}}});
-    expectBox(box, -10, 0, 10, 0);
-    EXPECT_EQ(box.height(), 0);
-    expectBox(measurePath({moveTo(10, 0), {PathCommand::ArcAA{{0, 10}, {100, 100}}}}), 0, 0, 10, 10);
+    expectBox(box, -10, 0, 10, 10);
+    // A quarter arc stays inside the square of its ends.
+    expectBox(measurePath({moveTo(10, 0), {PathCommand::ArcAA{{0, 10}, {0, 0}}}}), 0, 0, 10, 10);
+    // Without a move the arc starts at the output origin, which it does not include.
+    const BoundingBox fromOrigin = measurePath({{PathCommand::ArcAC{{20, 0}, {10, 0}}}});
+    expectBox(fromOrigin, 10, 0, 20, 10);
+}
+
+TEST(BoundingBoxTest, TwoHalfArcsHoldWhatIsDrawn) {
+    // Two half arcs of radius 30 there and back: each exact half turn keeps
+    // the side atan2 gives it, so both are drawn bulging up to y = 30, and
+    // the box is 60 by 30, not the 60 by 0 of their end points.
+    const BoundingBox box = measurePath(
+        {moveTo(30, 0), {PathCommand::ArcAC{{-30, 0}, {0, 0}}}, {PathCommand::ArcAC{{30, 0}, {0, 0}}},
+         {PathCommand::ClosePath{}}});
+    EXPECT_DOUBLE_EQ(box.width(), 60);
+    EXPECT_NEAR(box.height(), 30, 1e-9);
 }
 
 TEST(BoundingBoxTest, CubicAfterCloseStartsAtSubpathStart) {
@@ -105,32 +108,34 @@ TEST(BoundingBoxTest, CubicAfterCloseStartsAtSubpathStart) {
 TEST(BoundingBoxTest, RotatedEllipseUsesRectangleCorners) {
     const double c = std::cos(3.141592653589793 / 4);
     const double s = std::sin(3.141592653589793 / 4);
-    const LACObject ellipse = objectWith(1, LACObject::Ellipse{0, 0, 10, 5});
-    const BoundingBox box = BoundingBoxBuilder::compute({{&ellipse, Transform2D{c, s, -s, c, 0, 0}, nullptr}}, {});
+    const BoundingBox box = PathEmitter::emitEllipse(0, 0, 10, 5, Transform2D{c, s, -s, c, 0, 0}).bounds;
     EXPECT_NEAR(box.minX, -10.6066, 1e-4);
     EXPECT_NEAR(box.minY, -10.6066, 1e-4);
     EXPECT_NEAR(box.maxX, 10.6066, 1e-4);
     EXPECT_NEAR(box.maxY, 10.6066, 1e-4);
 }
 
-TEST(BoundingBoxTest, RasterImageCornersInPixelUnits) {
-    const LACObject image = objectWith(1, LACObject::RasterImage{"a.png", 200, 100});
-    const BoundingBox box = BoundingBoxBuilder::compute({{&image, Transform2D{0.1, 0, 0, 0.1, 5, 5}, nullptr}}, {});
-    expectBox(box, 5, 5, 25, 15);
+TEST(BoundingBoxTest, CenterPointArcCountsItsPointsAndTheBulgeOfItsCubic) {
+    // The half circle through the top: its middle point is also the cubic's top.
+    expectBox(PathEmitter::emitCenterPointArc({10, 0}, {0, 10}, {-10, 0}, Transform2D::identity()).bounds, -10, 0,
+              10, 10);
+    // p1 fixes the circle only: the shorter way from p0 to p2 bulges below,
+    // away from p1.
+    const BoundingBox below =
+        PathEmitter::emitCenterPointArc({10, 0}, {0, 10}, {0, -10}, Transform2D::identity()).bounds;
+    EXPECT_DOUBLE_EQ(below.maxY, 10);
+    EXPECT_LT(below.minY, -10 + 1e-9);
+    EXPECT_GT(below.maxX, 7);
+    // Collinear points make a polyline of exactly those points.
+    expectBox(PathEmitter::emitCenterPointArc({0, 0}, {5, 5}, {10, 10}, Transform2D::identity()).bounds, 0, 0, 10,
+              10);
 }
 
-TEST(BoundingBoxTest, CenterPointArcCountsItsThreePointsOnly) {
-    const LACObject arc = objectWith(1, LACObject::CenterPointArc{{10, 0}, {0, 10}, {-10, 0}, 3.14});
-    const BoundingBox box = BoundingBoxBuilder::compute({{&arc, Transform2D::identity(), nullptr}}, {});
-    expectBox(box, -10, 0, 10, 10);
-}
-
-TEST(BoundingBoxTest, NodesAccumulateAndPathsAreFoundById) {
-    const LACObject first = objectWith(1, LACObject::Path{});
-    const LACObject second = objectWith(2, LACObject::Path{});
-    const ParsedPaths parsed{{1, {moveTo(0, 0)}}, {2, {moveTo(1, 1), lineTo(4, -3)}}};
-    const BoundingBox box = BoundingBoxBuilder::compute(
-        {{&first, Transform2D::identity(), nullptr}, {&second, Transform2D{1, 0, 0, 1, 10, 0}, nullptr}}, parsed);
+TEST(BoundingBoxTest, UnionSkipsEmptyBoxes) {
+    BoundingBox box;
+    box.include(BoundingBox{0, -3, 4, 1});
+    box.include(BoundingBox::empty());
+    box.include(BoundingBox{10, 0, 14, 1});
     expectBox(box, 0, -3, 14, 1);
 }
 

@@ -15,7 +15,8 @@
 
 #include "geometry/path_parser.h"
 #include "text/number_text.h"
-#include "writers/svg_format.h"
+#include "text/svg_format.h"
+#include "support/formatted.h"
 
 namespace kerfwright {
 namespace {
@@ -65,7 +66,7 @@ TEST(NumberFastPaths, WrittenNumbersMatchTheGeneralFormat) {
                 std::nextafter(sixDigitTie, 0.0),
             };
             for (double value : values) {
-                ASSERT_EQ(SVGFormat::num(value, precision), generalNum(value, precision))
+                ASSERT_EQ(testing::num(value, precision), generalNum(value, precision))
                     << "value " << value << " precision " << precision;
             }
         }

@@ -1,4 +1,5 @@
-#include "writers/svg_format.h"
+#include "text/svg_format.h"
+#include "support/formatted.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,7 @@ TEST(SVGFormatNum, RoundsToFourPlacesAndSixDigits) {
         {0.0012, "0.0012"},
         {1e15, "1000000000000000"},
     };
-    for (const NumCase& c : cases) EXPECT_EQ(SVGFormat::num(c.value, 4), c.expected) << c.value;
+    for (const NumCase& c : cases) EXPECT_EQ(testing::num(c.value, 4), c.expected) << c.value;
 }
 
 TEST(SVGFormatNum, ValuesOutsideTheIntegerRange) {
@@ -56,16 +57,16 @@ TEST(SVGFormatNum, ValuesOutsideTheIntegerRange) {
         {4611686018427387904.0, "4611686018427387904"},
         {1e300, "1e+300"},
     };
-    for (const NumCase& c : cases) EXPECT_EQ(SVGFormat::num(c.value, 4), c.expected) << c.value;
+    for (const NumCase& c : cases) EXPECT_EQ(testing::num(c.value, 4), c.expected) << c.value;
 }
 
 TEST(SVGFormatNum, OtherPrecisions) {
-    EXPECT_EQ(SVGFormat::num(1.26, 1), "1.3");
-    EXPECT_EQ(SVGFormat::num(2.5, 0), "3");
-    EXPECT_EQ(SVGFormat::num(-2.5, 0), "-3");
+    EXPECT_EQ(testing::num(1.26, 1), "1.3");
+    EXPECT_EQ(testing::num(2.5, 0), "3");
+    EXPECT_EQ(testing::num(-2.5, 0), "-3");
     // From six places on whole values take the "%g" form too.
-    EXPECT_EQ(SVGFormat::num(1234567.0, 6), "1.23457e+06");
-    EXPECT_EQ(SVGFormat::num(-0.0000001, 6), "-0");
+    EXPECT_EQ(testing::num(1234567.0, 6), "1.23457e+06");
+    EXPECT_EQ(testing::num(-0.0000001, 6), "-0");
 }
 
 TEST(SVGFormatNum, AppendsToTheBuffer) {
@@ -111,7 +112,7 @@ TEST(SVGFormatEscape, ReplacesPerCodePoint) {
         {"\xC0\xAF"sv, "\xEF\xBF\xBD\xEF\xBF\xBD"sv},
     };
     for (const EscapeCase& c : cases) {
-        EXPECT_EQ(SVGFormat::escapeXML(c.input), c.expected) << c.input;
+        EXPECT_EQ(testing::escapedXML(c.input), c.expected) << c.input;
     }
 }
 

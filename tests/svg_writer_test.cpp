@@ -188,12 +188,13 @@ TEST(SVGWriterTest, CountsPlacementsThatWriteNothing) {
     const auto conversions = convert(builder.document);
     ASSERT_EQ(conversions.size(), 1u);
     const CanvasConversion& c = conversions[0];
-    EXPECT_TRUE(c.warnings.empty());
+    // The missing image is reported; path data that draws nothing is not.
+    EXPECT_EQ(c.warnings, (std::vector<std::string>{"Missing image 'missing.png' at obj_id=1 \u2014 skipped"}));
     EXPECT_EQ(c.layerCounts, (std::map<LayerKind, std::int64_t>{{LayerKind::engraveImage, 1}, {LayerKind::cut, 1}}));
     EXPECT_EQ(c.svg.find("<image"), std::string::npos);
     EXPECT_EQ(c.svg.find("<path"), std::string::npos);
-    // The image still sizes the document although it is not written.
-    EXPECT_NE(c.svg.find("viewBox=\"0 0 20 20\""), std::string::npos);
+    // Nothing written, nothing measured: the default page.
+    EXPECT_NE(c.svg.find("viewBox=\"0 0 100 100\""), std::string::npos);
     EXPECT_NE(c.svg.find("<g id=\"Engrave-Image\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n</g>\n"),
               std::string::npos);
 }

@@ -60,11 +60,17 @@ InputReport convertOne(const std::filesystem::path& input, const std::optional<s
         return report;
     }
     const LoadedDocument& loaded = std::get<LoadedDocument>(outcome);
-    const std::vector<std::string> names = saveAllFileNames(loaded);
-    for (std::size_t i = 0; i < loaded.conversions.size(); ++i) {
-        for (const std::string& warning : loaded.conversions[i].warnings) report.error(names[i] + ": " + warning);
+    try {
+        const std::vector<std::string> names = saveAllFileNames(loaded);
+        for (std::size_t i = 0; i < loaded.conversions.size(); ++i) {
+            for (const std::string& warning : loaded.conversions[i].warnings) report.error(names[i] + ": " + warning);
+        }
+        saveConversions(loaded, outputFolder.value_or(input.parent_path()), inputNumber, claims, report);
+    } catch (const std::exception& error) {
+        // Only memory can run out here; the other inputs still get their turn.
+        report.error(std::string("Failed to save: ") + error.what());
+        report.converted = false;
     }
-    saveConversions(loaded, outputFolder.value_or(input.parent_path()), inputNumber, claims, report);
     return report;
 }
 

@@ -5,7 +5,9 @@
 
 #include <charconv>
 #include <cstddef>
+#include <exception>
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 #include <optional>
 #include <string>
@@ -61,11 +63,19 @@ int main(int argc, char** argv) {
         return status == 0 ? 0 : kExitUsage;
     }
 
-    if (convert->parsed()) {
-        std::vector<std::filesystem::path> inputs(convertInputs.begin(), convertInputs.end());
-        std::optional<std::filesystem::path> folder;
-        if (convert->count("--output") > 0) folder = outputFolder;
-        return kerfwright::cli::convertFiles(inputs, folder, static_cast<std::size_t>(jobs));
+    // Each input reports its own failures; what still escapes (memory for
+    // the command line itself, a thread that cannot start) ends the run with
+    // a message rather than an abort.
+    try {
+        if (convert->parsed()) {
+            std::vector<std::filesystem::path> inputs(convertInputs.begin(), convertInputs.end());
+            std::optional<std::filesystem::path> folder;
+            if (convert->count("--output") > 0) folder = outputFolder;
+            return kerfwright::cli::convertFiles(inputs, folder, static_cast<std::size_t>(jobs));
+        }
+        return kerfwright::cli::describeFile(infoInput, infoAsJson);
+    } catch (const std::exception& error) {
+        std::cerr << "kerfwright-cli: " << error.what() << '\n';
+        return kerfwright::cli::kExitFailure;
     }
-    return kerfwright::cli::describeFile(infoInput, infoAsJson);
 }

@@ -1,18 +1,18 @@
 #include "geometry/path_emitter.h"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <optional>
 #include <utility>
 #include <variant>
 
-#include "writers/svg_format.h"
+#include "text/svg_format.h"
 
 namespace kerfwright::PathEmitter {
 
 namespace {
 
-constexpr int kPrecision = 4;
 constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 2 * kPi;
 // Control-point distance of a quarter circle as a fraction of its radius.
@@ -21,28 +21,94 @@ constexpr double kKappa = 0.5522847498;
 constexpr std::size_t kReservePerCommand = 16;
 // Below this |D| (square millimetres) three points count as collinear.
 constexpr double kCollinearLimit = 1e-9;
+// Below this a stationary-point polynomial coefficient counts as zero.
+constexpr double kNegligible = 1e-12;
 
-void appendNumber(std::string& out, double value) { SVGFormat::appendNum(out, value, kPrecision); }
+struct Cubic {
+    Point2D c1;
+    Point2D c2;
+    Point2D end;
+};
 
-// "x y", without separators around it.
-void appendPoint(std::string& out, Point2D p) {
-    appendNumber(out, p.x);
-    out += ' ';
-    appendNumber(out, p.y);
+// At most two roots per axis, so both axes fit without allocating.
+struct Candidates {
+    std::array<double, 4> values{};
+    std::size_t count = 0;
+    void push_back(double t) { values[count++] = t; }
+};
+
+// Parameters in t where one coordinate of the cubic has a stationary point:
+// the roots of the derivative divided by three, a*t^2 + b*t + c.
+void appendStationaryParameters(double p0, double p1, double p2, double p3, Candidates& out) {
+    const double a = -p0 + 3 * p1 - 3 * p2 + p3;
+    const double b = 2 * (p0 - 2 * p1 + p2);
+    const double c = p1 - p0;
+    if (std::fabs(a) < kNegligible) {
+        if (std::fabs(b) > kNegligible) out.push_back(-c / b);
+        return;
+    }
+    const double s = b * b - 4 * a * c;
+    if (s < 0) return;
+    out.push_back((std::sqrt(s) - b) / (2 * a));
+    out.push_back((-b - std::sqrt(s)) / (2 * a));
 }
 
-// "x y " - the form of every point inside emitted path commands.
-void appendPointWithBlank(std::string& out, Point2D p) {
-    appendPoint(out, p);
-    out += ' ';
+double cubicAt(double t, double p0, double p1, double p2, double p3) {
+    const double mt = 1 - t;
+    return mt * mt * mt * p0 + 3 * mt * mt * t * p1 + 3 * mt * t * t * p2 + t * t * t * p3;
 }
 
-void appendCubicPiece(std::string& out, const Cubic& cubic) {
-    out += "C ";
-    appendPointWithBlank(out, cubic.c1);
-    appendPointWithBlank(out, cubic.c2);
-    appendPointWithBlank(out, cubic.end);
+// The interior extremes of the curve from `start` on both axes; its end
+// points are the caller's business and its control points are never part of
+// the box.
+void includeCubicExtremes(Point2D start, const Cubic& cubic, BoundingBox& box) {
+    Candidates candidates;
+    appendStationaryParameters(start.x, cubic.c1.x, cubic.c2.x, cubic.end.x, candidates);
+    appendStationaryParameters(start.y, cubic.c1.y, cubic.c2.y, cubic.end.y, candidates);
+    for (std::size_t i = 0; i < candidates.count; ++i) {
+        const double t = candidates.values[i];
+        if (!(0 < t && t < 1)) continue;  // also drops NaN
+        box.include(cubicAt(t, start.x, cubic.c1.x, cubic.c2.x, cubic.end.x),
+                    cubicAt(t, start.y, cubic.c1.y, cubic.c2.y, cubic.end.y));
+    }
 }
+
+// The text of one outline with what it has drawn so far.
+struct Outline {
+    EmittedPath path;
+
+    void appendNumber(double value) { path.allFinite = SVGFormat::appendNum(path.d, value) && path.allFinite; }
+
+    // "x y", without separators around it.
+    void appendPoint(Point2D p) {
+        appendNumber(p.x);
+        path.d += ' ';
+        appendNumber(p.y);
+    }
+
+    // "x y " - the form of every point inside emitted path commands.
+    void appendPointWithBlank(Point2D p) {
+        appendPoint(p);
+        path.d += ' ';
+    }
+
+    void appendCubicPiece(const Cubic& cubic) {
+        path.d += "C ";
+        appendPointWithBlank(cubic.c1);
+        appendPointWithBlank(cubic.c2);
+        appendPointWithBlank(cubic.end);
+    }
+
+    // A cubic measured from where the pen stands: its end and the extremes
+    // between, and the start only where asked.
+    void measureCubic(Point2D start, const Cubic& cubic) {
+        path.bounds.include(cubic.end);
+        includeCubicExtremes(start, cubic, path.bounds);
+    }
+};
+
+// One cubic for the circular arc from start to end about center, the shorter way.
+Cubic arcToCubic(Point2D start, Point2D end, Point2D center);
 
 // Where the pen stands, in output coordinates; both begin at the output
 // origin rather than at the transformed origin.
@@ -54,54 +120,55 @@ struct Pen {
 
 struct CommandWriter {
     const Transform2D& transform;
-    std::string& out;
+    Outline& outline;
     Pen& pen;
 
     void operator()(const PathCommand::MoveTo& move) const {
         const Point2D p = transform.apply(move.point);
-        out += "M ";
-        appendPointWithBlank(out, p);
+        outline.path.d += "M ";
+        outline.appendPointWithBlank(p);
+        outline.path.bounds.include(p);
         pen.current = p;
         pen.subpathStart = p;
     }
     void operator()(const PathCommand::LineTo& line) const {
         const Point2D p = transform.apply(line.point);
-        out += "L ";
-        appendPointWithBlank(out, p);
+        outline.path.d += "L ";
+        outline.appendPointWithBlank(p);
+        outline.path.bounds.include(p);
         pen.current = p;
     }
+    // A cubic of the data is measured from its start too; an arc is not.
     void operator()(const PathCommand::CubicBezier& cubic) const {
         const Cubic mapped{transform.apply(cubic.c1), transform.apply(cubic.c2), transform.apply(cubic.end)};
-        appendCubicPiece(out, mapped);
+        outline.appendCubicPiece(mapped);
+        outline.path.bounds.include(pen.current);
+        outline.measureCubic(pen.current, mapped);
         pen.current = mapped.end;
     }
     void operator()(const PathCommand::ArcAC& arc) const { writeArc(arc.end, arc.center); }
     void operator()(const PathCommand::ArcAA& arc) const { writeArc(arc.end, arc.center); }
     void operator()(const PathCommand::ClosePath&) const {
-        out += "Z ";
+        outline.path.d += "Z ";
         pen.current = pen.subpathStart;
         pen.sawClose = true;
     }
 
     // The arc is built from already transformed points, so it stays circular
-    // in output coordinates whatever the transform does to circles.
+    // in output coordinates whatever the transform does to circles. It is
+    // measured as the cubic drawn, which can bulge beyond both its ends.
     void writeArc(Point2D end, Point2D center) const {
-        const Point2D mappedEnd = transform.apply(end);
-        appendCubicPiece(out, arcToCubic(pen.current, mappedEnd, transform.apply(center)));
-        pen.current = mappedEnd;
+        const Cubic cubic = arcToCubic(pen.current, transform.apply(end), transform.apply(center));
+        outline.appendCubicPiece(cubic);
+        outline.measureCubic(pen.current, cubic);
+        pen.current = cubic.end;
     }
 };
 
-bool isHorizontalSpace(char c) { return c == ' ' || c == '\t'; }
-
-std::string trimmedHorizontalSpace(std::string text) {
-    std::size_t end = text.size();
-    while (end > 0 && isHorizontalSpace(text[end - 1])) --end;
-    std::size_t begin = 0;
-    while (begin < end && isHorizontalSpace(text[begin])) ++begin;
-    text.erase(end);
-    text.erase(0, begin);
-    return text;
+// Only the blank after the last command can be left over: every command
+// starts with its letter.
+void dropTrailingBlank(std::string& text) {
+    if (!text.empty() && text.back() == ' ') text.pop_back();
 }
 
 // The centre of the circle through three points, or nothing when they are
@@ -119,18 +186,19 @@ std::optional<Point2D> circumcenter(Point2D p0, Point2D p1, Point2D p2) {
 
 }  // namespace
 
-std::string emit(const std::vector<PathCommand>& commands, const Transform2D& transform, bool isClosed) {
-    std::string out;
-    out.reserve(commands.size() * kReservePerCommand);
+EmittedPath emit(const std::vector<PathCommand>& commands, const Transform2D& transform, bool isClosed) {
+    Outline outline;
+    outline.path.d.reserve(commands.size() * kReservePerCommand);
     Pen pen;
-    const CommandWriter writer{transform, out, pen};
+    const CommandWriter writer{transform, outline, pen};
     for (const PathCommand& command : commands) std::visit(writer, command.value);
     // An explicit close anywhere in the list already closes the outline.
-    if (isClosed && !pen.sawClose) out += 'Z';
-    return trimmedHorizontalSpace(std::move(out));
+    if (isClosed && !pen.sawClose) outline.path.d += 'Z';
+    dropTrailingBlank(outline.path.d);
+    return std::move(outline.path);
 }
 
-std::string emitEllipse(double centerX, double centerY, double radiusX, double radiusY,
+EmittedPath emitEllipse(double centerX, double centerY, double radiusX, double radiusY,
                         const Transform2D& transform) {
     const double kx = radiusX * kKappa;
     const double ky = radiusY * kKappa;
@@ -147,47 +215,61 @@ std::string emitEllipse(double centerX, double centerY, double radiusX, double r
     Point2D mapped[12];
     for (int i = 0; i < 12; ++i) mapped[i] = transform.apply(points[i]);
 
-    std::string out;
-    out.reserve(12 * kReservePerCommand);
-    out += "M ";
-    appendPoint(out, mapped[0]);
+    Outline outline;
+    outline.path.d.reserve(12 * kReservePerCommand);
+    outline.path.d += "M ";
+    outline.appendPoint(mapped[0]);
     for (int segment = 0; segment < 4; ++segment) {
         const int first = 1 + 3 * segment;
-        out += " C ";
-        appendPoint(out, mapped[first]);
-        out += ' ';
-        appendPoint(out, mapped[first + 1]);
-        out += ' ';
-        appendPoint(out, mapped[(first + 2) % 12]);
+        outline.path.d += " C ";
+        outline.appendPoint(mapped[first]);
+        outline.path.d += ' ';
+        outline.appendPoint(mapped[first + 1]);
+        outline.path.d += ' ';
+        outline.appendPoint(mapped[(first + 2) % 12]);
     }
-    out += " Z";
-    return out;
+    outline.path.d += " Z";
+    // The corners of the untransformed bounding rectangle: exact without
+    // rotation or shear, and still containing with them.
+    outline.path.bounds.include(transform.apply(cx - radiusX, cy - radiusY));
+    outline.path.bounds.include(transform.apply(cx + radiusX, cy - radiusY));
+    outline.path.bounds.include(transform.apply(cx - radiusX, cy + radiusY));
+    outline.path.bounds.include(transform.apply(cx + radiusX, cy + radiusY));
+    return std::move(outline.path);
 }
 
-std::string emitCenterPointArc(Point2D p0, Point2D p1, Point2D p2, const Transform2D& transform) {
+EmittedPath emitCenterPointArc(Point2D p0, Point2D p1, Point2D p2, const Transform2D& transform) {
     const std::optional<Point2D> center = circumcenter(p0, p1, p2);
     const Point2D start = transform.apply(p0);
-    std::string out;
-    out.reserve(8 * kReservePerCommand);
-    out += "M ";
-    appendPoint(out, start);
+    const Point2D middle = transform.apply(p1);
+    const Point2D end = transform.apply(p2);
+    Outline outline;
+    outline.path.d.reserve(8 * kReservePerCommand);
+    outline.path.bounds.include(start);
+    outline.path.bounds.include(middle);
+    outline.path.bounds.include(end);
+    outline.path.d += "M ";
+    outline.appendPoint(start);
     if (!center) {
-        out += " L ";
-        appendPoint(out, transform.apply(p1));
-        out += " L ";
-        appendPoint(out, transform.apply(p2));
-        return out;
+        outline.path.d += " L ";
+        outline.appendPoint(middle);
+        outline.path.d += " L ";
+        outline.appendPoint(end);
+        return std::move(outline.path);
     }
     // p1 only fixes the circle; the arc takes the shorter way to p2.
-    const Cubic cubic = arcToCubic(start, transform.apply(p2), transform.apply(*center));
-    out += " C ";
-    appendPoint(out, cubic.c1);
-    out += ' ';
-    appendPoint(out, cubic.c2);
-    out += ' ';
-    appendPoint(out, cubic.end);
-    return out;
+    const Cubic cubic = arcToCubic(start, end, transform.apply(*center));
+    outline.path.d += " C ";
+    outline.appendPoint(cubic.c1);
+    outline.path.d += ' ';
+    outline.appendPoint(cubic.c2);
+    outline.path.d += ' ';
+    outline.appendPoint(cubic.end);
+    outline.measureCubic(start, cubic);
+    return std::move(outline.path);
 }
+
+namespace {
 
 Cubic arcToCubic(Point2D start, Point2D end, Point2D center) {
     double sweep = std::atan2(end.y - center.y, end.x - center.x) - std::atan2(start.y - center.y, start.x - center.x);
@@ -201,5 +283,7 @@ Cubic arcToCubic(Point2D start, Point2D end, Point2D center) {
     const Point2D c2{end.x + k * (end.y - center.y), end.y - k * (end.x - center.x)};
     return {c1, c2, end};
 }
+
+}  // namespace
 
 }  // namespace kerfwright::PathEmitter

@@ -1,27 +1,30 @@
 #pragma once
 // Writes vector geometry as SVG path data in canvas millimetres, using only
-// absolute M, L, C and Z: every arc becomes one cubic Bezier segment.
+// absolute M, L, C and Z: every arc becomes one cubic Bezier segment. The
+// same walk measures what it draws.
 
 #include <string>
 #include <vector>
 
 #include "geometry/path_parser.h"
+#include "values/bounding_box.h"
 #include "values/transform.h"
 
 namespace kerfwright::PathEmitter {
 
-struct Cubic {
-    Point2D c1;
-    Point2D c2;
-    Point2D end;
+struct EmittedPath {
+    std::string d;
+    // What the outline covers: points it passes through and the interior
+    // extremes of its curves. A line or arc does not add its own start.
+    BoundingBox bounds;
+    bool allFinite = true;  // no number was written as nan or inf
 };
 
-std::string emit(const std::vector<PathCommand>& commands, const Transform2D& transform, bool isClosed);
-std::string emitEllipse(double centerX, double centerY, double radiusX, double radiusY, const Transform2D& transform);
+EmittedPath emit(const std::vector<PathCommand>& commands, const Transform2D& transform, bool isClosed);
+// Measured by the containing box of its mapped, untransformed rectangle.
+EmittedPath emitEllipse(double centerX, double centerY, double radiusX, double radiusY, const Transform2D& transform);
 // The arc from p0 to p2, the shorter way, on the circle through all three
 // points; a polyline when they are collinear.
-std::string emitCenterPointArc(Point2D p0, Point2D p1, Point2D p2, const Transform2D& transform);
-// One cubic for the circular arc from start to end about center, the shorter way.
-Cubic arcToCubic(Point2D start, Point2D end, Point2D center);
+EmittedPath emitCenterPointArc(Point2D p0, Point2D p1, Point2D p2, const Transform2D& transform);
 
 }  // namespace kerfwright::PathEmitter

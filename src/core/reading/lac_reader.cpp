@@ -8,6 +8,7 @@
 #include "reading/json_records.h"
 #include "reading/process_config.h"
 #include "reading/zip_archive.h"
+#include "text/unicode.h"
 
 namespace kerfwright::LACReader {
 
@@ -134,12 +135,19 @@ void gatherConfig(LimitedArchive& archive, const zip::Entry& entry, GatheredConf
 
 // Kept compressed: an image that inflates to a gigabyte costs memory only when
 // it is drawn.
-void storeImage(LimitedArchive& archive, const zip::Entry& entry, std::map<std::string, StoredBytes>& imageData) {
+struct StoredImages {
+    std::map<std::string, StoredBytes> byName;
+    std::map<std::string, std::string> namesByNFC;
+};
+
+void storeImage(LimitedArchive& archive, const zip::Entry& entry, StoredImages& images) {
     auto extracted = archive.extractStored(entry);
     if (auto* failure = std::get_if<zip::ZipError>(&extracted)) {
         throw LACReadError::extractFailed(entry.path, failure->text);
     }
-    imageData.insert_or_assign(fileNameOf(entry.path), std::move(std::get<StoredBytes>(extracted)));
+    std::string name = fileNameOf(entry.path);
+    images.namesByNFC.insert_or_assign(text::nfc(name), name);
+    images.byName.insert_or_assign(std::move(name), std::move(std::get<StoredBytes>(extracted)));
 }
 
 std::optional<LACProcessConfig> processConfigOf(GatheredConfig gathered) {
@@ -161,14 +169,14 @@ LACDocument readArchive(const zip::Archive& opened) {
     canvases.reserve(scene.canvasList.size());
     for (RawCanvas& canvas : scene.canvasList) canvases.push_back(toCanvas(std::move(canvas)));
 
-    std::map<std::string, StoredBytes> imageData;
+    StoredImages images;
     GatheredConfig gathered;
     for (const zip::Entry& entry : opened.entries()) {
         if (entry.type != zip::EntryType::file) continue;
         if (isConfigFile(entry.path)) {
             gatherConfig(archive, entry, gathered);
         } else if (entry.path.starts_with(imageFolder)) {
-            storeImage(archive, entry, imageData);
+            storeImage(archive, entry, images);
         }
     }
 
@@ -177,9 +185,10 @@ LACDocument readArchive(const zip::Archive& opened) {
         scene.fileVersion,
         std::move(canvases),
         toProcessSettings(settings),
-        std::move(imageData),
+        std::move(images.byName),
         plateComponentsByCanvas(settings),
         processConfigOf(std::move(gathered)),
+        std::move(images.namesByNFC),
     };
 }
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "text/unicode.h"
+
 namespace kerfwright {
 
 namespace {
@@ -50,6 +52,14 @@ const std::string* LACProcessSettings::processType(std::int64_t canvasIndex, std
     const auto entry = canvas->second.find(objId);
     if (entry == canvas->second.end()) return nullptr;
     return &entry->second;
+}
+
+const StoredBytes* LACDocument::image(std::string_view fileName) const {
+    if (const auto exact = imageData.find(std::string(fileName)); exact != imageData.end()) return &exact->second;
+    const auto key = imageNamesByNFC.find(text::nfc(fileName));
+    if (key == imageNamesByNFC.end()) return nullptr;
+    const auto stored = imageData.find(key->second);
+    return stored == imageData.end() ? nullptr : &stored->second;
 }
 
 }  // namespace kerfwright

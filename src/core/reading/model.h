@@ -115,6 +115,14 @@ struct LACDocument {
     std::map<std::string, StoredBytes> imageData;  // file name -> the file as stored, inflated when drawn
     std::map<std::int64_t, std::vector<Plate>> plateComponentsByCanvas;  // never holds an empty plate or list
     std::optional<LACProcessConfig> processConfig;
+    // The NFC form of each image file name -> the imageData key of the last
+    // entry in archive order with that form: an archive re-made on a system
+    // that stores names decomposed still finds its images.
+    std::map<std::string, std::string> imageNamesByNFC;
+
+    // The image a scene names: by its exact name, else by its NFC form;
+    // null when the archive holds neither.
+    const StoredBytes* image(std::string_view fileName) const;
 };
 
 }  // namespace kerfwright

@@ -15,9 +15,11 @@ StoredBytes StoredBytes::plain(std::string content) {
 
 std::optional<std::string> inflated(const StoredBytes& stored) {
     if (!stored.deflated) return stored.bytes;
+    // Allocated before the stream exists, so that running out of memory here
+    // leaves nothing behind; nothing below throws.
+    std::string content(stored.size, '\0');
     z_stream stream{};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return std::nullopt;  // raw: no zlib header
-    std::string content(stored.size, '\0');
     // zlib counts in 32 bits, so longer buffers are handed over in parts.
     constexpr std::size_t part = std::numeric_limits<uInt>::max();
     std::size_t consumed = 0;

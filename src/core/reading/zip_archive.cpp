@@ -182,7 +182,11 @@ std::variant<Archive, ZipError> Archive::fromSource(zip_source_t* source, zip_er
         return takeError(error);
     }
     zip_error_fini(error);
-    return Archive(std::unique_ptr<::zip, Discard>(handle), listEntries(handle));
+    // Owned before the entries are listed, so that a listing that throws
+    // still closes the archive.
+    std::unique_ptr<::zip, Discard> owned(handle);
+    std::vector<Entry> entries = listEntries(handle);
+    return Archive(std::move(owned), std::move(entries));
 }
 
 const Entry* Archive::find(std::string_view path) const {

@@ -55,6 +55,11 @@ std::optional<std::string_view> stroke(LayerKind layer) { return styleOf(layer).
 
 std::optional<std::string_view> fill(LayerKind layer) { return styleOf(layer).fill; }
 
+std::optional<std::string_view> colour(LayerKind layer) {
+    const LayerStyle& style = styleOf(layer);
+    return style.stroke ? style.stroke : style.fill;
+}
+
 double strokeWidthMillimeters(LayerKind layer) { return styleOf(layer).strokeWidthMillimeters; }
 
 std::optional<LayerKind> layerKindFromText(std::string_view text) {
@@ -66,17 +71,12 @@ std::optional<LayerKind> layerKindFromText(std::string_view text) {
 
 namespace LayerMapper {
 
-LayerKind layer(std::optional<std::string_view> processType) {
-    if (!processType) return LayerKind::unknown;
+LayerKind layer(const std::string* processType) {
+    if (processType == nullptr) return LayerKind::unknown;
     for (const ProcessTypeLayer& entry : kProcessTypeLayers) {
         if (entry.processType == *processType) return entry.layer;
     }
     return LayerKind::unknown;
-}
-
-LayerKind layer(const std::string* processType) {
-    if (processType == nullptr) return LayerKind::unknown;
-    return layer(std::optional<std::string_view>(*processType));
 }
 
 }  // namespace LayerMapper

@@ -2,18 +2,11 @@
 
 #include <charconv>
 #include <limits>
-#include <set>
 
 #include "text/number_text.h"
 
 namespace kerfwright::ConversionSummary {
 namespace {
-
-std::size_t distinctCanvasCount(const std::vector<CanvasConversion>& all) {
-    std::set<std::int64_t> indices;
-    for (const CanvasConversion& conversion : all) indices.insert(conversion.canvasIndex);
-    return indices.size();
-}
 
 // Fixed notation with one decimal, rounded as printf's "%.1f" rounds.
 void appendOneDecimal(std::string& out, double value) {
@@ -54,9 +47,7 @@ constexpr std::size_t kMostSegments = 4;
 }  // namespace
 
 std::string label(const CanvasConversion& conversion, const std::vector<CanvasConversion>& all) {
-    const std::string name = conversion.canvasName.empty()
-                                 ? "Canvas " + std::to_string(conversion.canvasIndex)
-                                 : conversion.canvasName;
+    const std::string name = canvasDisplayName(conversion.canvasIndex, conversion.canvasName);
     if (conversion.totalPlatesInCanvas < 2) return name;
     const std::string plate = "Plate " + std::to_string(conversion.plateIndex);
     return distinctCanvasCount(all) < 2 ? plate : name + " / " + plate;
@@ -80,9 +71,9 @@ std::string sizeText(const BoundingBox& bounds) {
 
 std::vector<std::pair<LayerKind, std::int64_t>> layerRows(const CanvasConversion& conversion) {
     std::vector<std::pair<LayerKind, std::int64_t>> rows;
-    for (auto layer = kAllLayerKinds.rbegin(); layer != kAllLayerKinds.rend(); ++layer) {
-        const auto found = conversion.layerCounts.find(*layer);
-        if (found != conversion.layerCounts.end() && found->second > 0) rows.emplace_back(*layer, found->second);
+    for (const LayerKind layer : kLayerListingOrder) {
+        const auto found = conversion.layerCounts.find(layer);
+        if (found != conversion.layerCounts.end() && found->second > 0) rows.emplace_back(layer, found->second);
     }
     return rows;
 }
@@ -112,7 +103,7 @@ RgbColor colorFromHex(std::string_view text) {
 }
 
 RgbColor layerColor(LayerKind layer) {
-    return colorFromHex(stroke(layer).value_or(fill(layer).value_or("#808080")));
+    return colorFromHex(colour(layer).value_or("#808080"));
 }
 
 std::string loadingText(const std::filesystem::path& location) {

@@ -2,14 +2,14 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
-#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <exception>
 #include <new>
 #include <cstdint>
-#include <set>
+#include <system_error>
 #include <unordered_set>
 
 #include "reading/lac_reader.h"
@@ -20,8 +20,20 @@ namespace kerfwright {
 namespace {
 
 constexpr std::string_view kSvgExtension = ".svg";
-// The mode of a freshly written output, whatever mkstemp gave the temporary.
-constexpr mode_t kOutputFileMode = 0644;
+// What a failure that names no reason of its own is reported as.
+constexpr const char* kUnexpectedError = "Unexpected error";
+// The process's file mode creation mask, read while the program starts and
+// has no other threads: reading it means setting it.
+mode_t readUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+const mode_t kUmask = readUmask();
+
+// The mode of a freshly written output, as any new file gets it, whatever
+// mkstemp gave the temporary.
+mode_t outputFileMode() { return 0666 & ~kUmask; }
 
 std::string decimal(std::int64_t value) {
     std::string out;
@@ -41,22 +53,13 @@ std::string canvasTag(const CanvasConversion& conversion) {
     return tag;
 }
 
-std::size_t distinctCanvasCount(const std::vector<CanvasConversion>& conversions) {
-    std::set<std::int64_t> indices;
-    for (const CanvasConversion& conversion : conversions) indices.insert(conversion.canvasIndex);
-    return indices.size();
-}
-
 // "box.svg" with n = 2 gives "box-2.svg".
 std::string numberedName(const std::string& name, int n) {
     const std::size_t stemLength = name.size() - kSvgExtension.size();
     return name.substr(0, stemLength) + "-" + decimal(n) + std::string(kSvgExtension);
 }
 
-std::string systemErrorText(int error) {
-    const char* description = strerrordesc_np(error);
-    return description != nullptr ? description : "Unknown error " + decimal(error);
-}
+std::string systemErrorText(int error) { return std::generic_category().message(error); }
 
 WriteFailure writeFailure(const std::filesystem::path& path, int error) {
     return WriteFailure{"Could not write \"" + path.string() + "\": " + systemErrorText(error)};
@@ -76,7 +79,7 @@ bool writeAll(int fd, std::string_view text) {
 
 // Fills and closes the temporary file; false with errno set on failure.
 bool fillTemporary(int fd, std::string_view text) {
-    const bool filled = writeAll(fd, text) && ::fchmod(fd, kOutputFileMode) == 0 && ::fsync(fd) == 0;
+    const bool filled = writeAll(fd, text) && ::fchmod(fd, outputFileMode()) == 0 && ::fsync(fd) == 0;
     const int fillError = errno;
     const bool closed = ::close(fd) == 0;
     if (!filled) errno = fillError;
@@ -103,6 +106,10 @@ std::variant<LoadedDocument, std::string> loadDocumentOrFailureMessage(const std
         return readFailureMessage(sourcePath, error.description());
     } catch (const std::bad_alloc&) {
         return readFailureMessage(sourcePath, "Not enough memory to read and convert it");
+    } catch (const std::exception& error) {
+        return readFailureMessage(sourcePath, error.what());
+    } catch (...) {
+        return readFailureMessage(sourcePath, kUnexpectedError);
     }
 }
 
@@ -155,38 +162,74 @@ std::filesystem::path sidecarPath(const std::filesystem::path& svgPath) {
     return std::filesystem::path(svgPath).replace_extension(".txt");
 }
 
-std::optional<std::filesystem::path> writeSidecar(const CanvasConversion& conversion,
-                                                  const LoadedDocument& loaded,
-                                                  const std::filesystem::path& svgPath,
-                                                  const TextFileWriter& write) {
+namespace {
+
+struct SidecarOutcome {
+    std::optional<std::filesystem::path> path;  // set when written
+    std::optional<WriteFailure> failure;
+};
+
+// Writes the sidecar beside the SVG when the document has a process
+// configuration.
+SidecarOutcome writeSidecar(const CanvasConversion& conversion, const LoadedDocument& loaded,
+                            const std::filesystem::path& svgPath, const TextFileWriter& write) {
     const auto text = SidecarWriter::text(conversion, loaded.document, fileNameOf(loaded.sourcePath));
-    if (!text) return std::nullopt;
+    if (!text) return {};
     std::filesystem::path path = sidecarPath(svgPath);
-    // A sidecar that cannot be written is not worth stopping the save for.
-    if (write(path, *text)) return std::nullopt;
-    return path;
+    if (auto failure = write(path, *text)) return {std::nullopt, std::move(failure)};
+    return {std::move(path), std::nullopt};
 }
 
-SaveOutcome saveOne(const LoadedDocument& loaded, std::size_t conversionIndex, const std::filesystem::path& svgPath) {
-    const CanvasConversion& conversion = loaded.conversions.at(conversionIndex);
-    if (auto failure = writeTextAtomically(svgPath, conversion.svg)) {
-        return SaveOutcome{{}, "Failed to save: " + failure->description};
+std::string saveFailureMessage(std::string_view description) { return "Failed to save: " + std::string(description); }
+
+// Runs one save step; an exception it throws becomes the save's failure.
+template <class Step>
+bool guarded(SaveOutcome& outcome, Step step) {
+    try {
+        return step();
+    } catch (const std::exception& error) {
+        outcome.failureMessage = saveFailureMessage(error.what());
+    } catch (...) {
+        outcome.failureMessage = saveFailureMessage(kUnexpectedError);
     }
-    return SaveOutcome{{SavedConversion{conversionIndex, svgPath, writeSidecar(conversion, loaded, svgPath)}}, {}};
+    return false;
+}
+
+// Writes one conversion's SVG and then its sidecar; false when either fails,
+// with the failure in `outcome`. An SVG written stays when its sidecar fails.
+bool saveConversion(const LoadedDocument& loaded, std::size_t index, const std::filesystem::path& svgPath,
+                    const TextFileWriter& write, SaveOutcome& outcome) {
+    const CanvasConversion& conversion = loaded.conversions.at(index);
+    if (auto failure = write(svgPath, conversion.svg)) {
+        outcome.failureMessage = saveFailureMessage(failure->description);
+        return false;
+    }
+    SidecarOutcome sidecar = writeSidecar(conversion, loaded, svgPath, write);
+    outcome.saved.push_back(SavedConversion{index, svgPath, std::move(sidecar.path)});
+    if (sidecar.failure) {
+        outcome.failureMessage = saveFailureMessage(sidecar.failure->description);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+SaveOutcome saveOne(const LoadedDocument& loaded, std::size_t conversionIndex, const std::filesystem::path& svgPath) {
+    SaveOutcome outcome;
+    guarded(outcome, [&] { return saveConversion(loaded, conversionIndex, svgPath, writeTextAtomically, outcome); });
+    return outcome;
 }
 
 SaveOutcome saveAll(const LoadedDocument& loaded, const std::filesystem::path& folder, const TextFileWriter& write) {
-    const std::vector<std::string> names = saveAllFileNames(loaded);
     SaveOutcome outcome;
-    for (std::size_t i = 0; i < loaded.conversions.size(); ++i) {
-        const CanvasConversion& conversion = loaded.conversions[i];
-        const std::filesystem::path svgPath = folder / names[i];
-        if (auto failure = write(svgPath, conversion.svg)) {
-            outcome.failureMessage = "Failed to save: " + failure->description;
-            break;
+    guarded(outcome, [&] {
+        const std::vector<std::string> names = saveAllFileNames(loaded);
+        for (std::size_t i = 0; i < loaded.conversions.size(); ++i) {
+            if (!saveConversion(loaded, i, folder / names[i], write, outcome)) return false;
         }
-        outcome.saved.push_back(SavedConversion{i, svgPath, writeSidecar(conversion, loaded, svgPath, write)});
-    }
+        return true;
+    });
     return outcome;
 }
 

@@ -55,13 +55,6 @@ using TextFileWriter =
 // The sidecar's location: the SVG's with its last extension replaced by .txt.
 std::filesystem::path sidecarPath(const std::filesystem::path& svgPath);
 
-// Writes the sidecar beside the SVG when the document has a process
-// configuration; returns its path when written. A failed write is dropped.
-std::optional<std::filesystem::path> writeSidecar(const CanvasConversion& conversion,
-                                                  const LoadedDocument& loaded,
-                                                  const std::filesystem::path& svgPath,
-                                                  const TextFileWriter& write = writeTextAtomically);
-
 struct SavedConversion {
     std::size_t conversionIndex = 0;
     std::filesystem::path svgPath;
@@ -73,11 +66,12 @@ struct SaveOutcome {
     std::optional<std::string> failureMessage;  // "Failed to save: " + description
 };
 
-// Writes one conversion's SVG at `svgPath` and its sidecar beside it.
+// Writes one conversion's SVG at `svgPath` and its sidecar beside it. A
+// sidecar that cannot be written fails the save; the SVG written stays.
 SaveOutcome saveOne(const LoadedDocument& loaded, std::size_t conversionIndex, const std::filesystem::path& svgPath);
 
 // Writes every conversion into `folder` under its Save All name, in order,
-// stopping at the first SVG that cannot be written.
+// stopping at the first file that cannot be written.
 SaveOutcome saveAll(const LoadedDocument& loaded, const std::filesystem::path& folder,
                     const TextFileWriter& write = writeTextAtomically);
 

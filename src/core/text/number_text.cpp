@@ -6,8 +6,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <string>
 #include <system_error>
+
+#include "text/powers_of_ten.h"
 
 namespace kerfwright::text {
 namespace {
@@ -33,9 +36,11 @@ bool isPlainDecimal(std::string_view token) {
 }
 
 // The "C" locale, made once: strtod_l reads with it whatever the process
-// locale says the decimal point is.
+// locale says the decimal point is. The "C" locale always exists, so making
+// it fails only for want of memory, and is reported as such.
 locale_t cLocale() {
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    if (locale == static_cast<locale_t>(nullptr)) throw std::bad_alloc();
     return locale;
 }
 
@@ -47,9 +52,6 @@ std::optional<double> parseWithCLibrary(std::string_view token) {
     return value;
 }
 
-// Powers of ten that are exact doubles.
-constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 // Digits of a whole number that always fits a double exactly (below 2^53).
 constexpr int kExactDigits = 15;
 

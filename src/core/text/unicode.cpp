@@ -3,6 +3,8 @@
 #include <utf8proc.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
 #include <iterator>
 
 namespace kerfwright::text {
@@ -124,6 +126,16 @@ bool isWhitespaceBeyondAscii(char32_t codePoint) {
         default:
             return codePoint >= 0x2000 && codePoint <= 0x200A;
     }
+}
+
+std::string nfc(std::string_view text) {
+    utf8proc_uint8_t* mapped = nullptr;
+    const utf8proc_ssize_t length =
+        utf8proc_map(reinterpret_cast<const utf8proc_uint8_t*>(text.data()), static_cast<utf8proc_ssize_t>(text.size()),
+                     &mapped, static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE));
+    const std::unique_ptr<utf8proc_uint8_t, decltype(&std::free)> owned(mapped, &std::free);
+    if (length < 0) return std::string(text);
+    return std::string(reinterpret_cast<const char*>(mapped), static_cast<std::size_t>(length));
 }
 
 }  // namespace kerfwright::text

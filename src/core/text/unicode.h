@@ -35,6 +35,11 @@ struct Grapheme {
 // The user-perceived character that starts at byte `position` (inside `text`).
 Grapheme graphemeAt(std::string_view text, std::size_t position);
 
+// The text in Unicode Normalization Form C, in which a name saved with
+// composed letters and the same name saved decomposed are equal. Text that
+// is not valid UTF-8 comes back unchanged.
+std::string nfc(std::string_view text);
+
 // Properties of a character, judged by its first code point (the way a
 // combining mark after a letter still makes a letter).
 // The ASCII answers are inline: parsers ask for nearly every byte of their

@@ -1,16 +1,11 @@
 #pragma once
-// Axis-aligned extent of transformed geometry, in canvas millimetres.
+// Axis-aligned extent of drawn geometry, in canvas millimetres.
 
-#include <cstdint>
 #include <limits>
-#include <unordered_map>
-#include <vector>
 
-#include "geometry/path_parser.h"
+#include "values/transform.h"
 
 namespace kerfwright {
-
-struct FlattenedNode;
 
 struct BoundingBox {
     double minX = std::numeric_limits<double>::infinity();
@@ -26,17 +21,11 @@ struct BoundingBox {
 
     // A NaN coordinate changes nothing on its axis.
     void include(double x, double y);
+    void include(Point2D p) { include(p.x, p.y); }
+    // Grows to hold the other box; an empty one adds nothing.
+    void include(const BoundingBox& other);
     // An empty box stays empty.
     BoundingBox padded(double margin) const;
 };
-
-// Parsed commands of each path object of one conversion, by object id.
-using ParsedPaths = std::unordered_map<std::int64_t, std::vector<PathCommand>>;
-
-namespace BoundingBoxBuilder {
-// Measures the placements: path commands (cubics with their true extremes,
-// arcs as chords), image corners, ellipse rectangle corners, arc points.
-BoundingBox compute(const std::vector<FlattenedNode>& nodes, const ParsedPaths& parsedPaths);
-}  // namespace BoundingBoxBuilder
 
 }  // namespace kerfwright

@@ -1,19 +1,19 @@
 #pragma once
 // Writes a raster placement as a self-contained SVG image element.
 
-#include <map>
-#include <optional>
+#include <cstdint>
 #include <string>
 
-#include "reading/stored_bytes.h"
-#include "scene/flattener.h"
+#include "drawing/drawing.h"
 
 namespace kerfwright::ImageEmitter {
 
-// The image element (no indentation, no line end), or nothing when the node is
-// not a raster image or its bytes are not in `imageData`.
-std::optional<std::string> emit(const FlattenedNode& node, const std::map<std::string, StoredBytes>& imageData);
+// Appends the image element (no indentation, no line end) of an element
+// that is an image; false, appending nothing, when its stored stream does
+// not inflate.
+bool appendElement(std::string& out, const DrawnElement& element);
 
-std::string base64(std::string_view bytes);
+// The length of the element's text, but for its name and attribute names.
+std::uint64_t expectedLength(const DrawnElement::Image& image);
 
 }  // namespace kerfwright::ImageEmitter

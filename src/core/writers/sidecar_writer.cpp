@@ -5,22 +5,15 @@
 #include <cstdint>
 
 #include "text/number_text.h"
-#include "writers/svg_format.h"
+#include "text/svg_format.h"
 
 namespace kerfwright::SidecarWriter {
 namespace {
 
-constexpr int kPrecision = 4;
 constexpr std::string_view kEmDash = "\u2014";
 constexpr std::string_view kBullet = "  \u2022 ";
 
-// Layers are listed from cutting back to image engraving.
-constexpr std::array<LayerKind, 6> kListingOrder = {
-    LayerKind::unknown,     LayerKind::cut,         LayerKind::score,
-    LayerKind::engraveLine, LayerKind::engraveFill, LayerKind::engraveImage,
-};
-
-void appendNumber(std::string& out, double value) { SVGFormat::appendNum(out, value, kPrecision); }
+void appendNumber(std::string& out, double value) { SVGFormat::appendNum(out, value); }
 
 void appendLine(std::string& out, std::string_view line) {
     out += line;
@@ -40,12 +33,6 @@ std::optional<std::string_view> processTypeShownFor(LayerKind layer) {
         case LayerKind::unknown: return std::nullopt;
     }
     return std::nullopt;
-}
-
-std::string_view layerColour(LayerKind layer) {
-    if (const auto colour = stroke(layer)) return *colour;
-    if (const auto colour = fill(layer)) return *colour;
-    return kEmDash;
 }
 
 void appendHeading(std::string& out, std::string_view sourceFileName) {
@@ -82,13 +69,7 @@ void appendMaterial(std::string& out, const LACMaterialInfo& material) {
 
 void appendCanvasAndBounds(std::string& out, const CanvasConversion& conversion) {
     out += "Canvas:      ";
-    if (conversion.canvasName.empty()) {
-        out += "Canvas ";
-        text::appendInteger(out, conversion.canvasIndex);
-        out += '\n';
-    } else {
-        appendLine(out, conversion.canvasName);
-    }
+    appendLine(out, canvasDisplayName(conversion.canvasIndex, conversion.canvasName));
     out += "Bounds:      ";
     appendNumber(out, conversion.bounds.maxX - conversion.bounds.minX);
     out += " \u00d7 ";
@@ -125,7 +106,7 @@ void appendLayerSection(std::string& out, LayerKind layer, std::int64_t count, c
     out += "\n";
     out += rawValue(layer);
     out += "  (";
-    out += layerColour(layer);
+    out += colour(layer).value_or(kEmDash);
     out += ", ";
     text::appendInteger(out, count);
     out += count == 1 ? " object)\n" : " objects)\n";
@@ -142,7 +123,7 @@ void appendLayerSection(std::string& out, LayerKind layer, std::int64_t count, c
 void appendLayers(std::string& out, const CanvasConversion& conversion, const LACProcessConfig& config) {
     appendLine(out, "Layer settings (apply these in the laser program after import)");
     appendLine(out, std::string(62, '-'));
-    for (LayerKind layer : kListingOrder) {
+    for (LayerKind layer : kLayerListingOrder) {
         const auto count = conversion.layerCounts.find(layer);
         if (count != conversion.layerCounts.end() && count->second >= 1) {
             appendLayerSection(out, layer, count->second, config);

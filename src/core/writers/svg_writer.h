@@ -2,17 +2,20 @@
 // Converts a read document into one SVG document per canvas, or per plate of
 // a canvas divided into two or more plates.
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "values/bounding_box.h"
+#include "drawing/drawing.h"
 #include "reading/model.h"
 #include "scene/layers.h"
+#include "values/bounding_box.h"
 
 namespace kerfwright {
 
+// A drawing as written, with what the front ends report of it.
 struct CanvasConversion {
     std::int64_t canvasIndex = 0;
     std::string canvasName;
@@ -24,8 +27,13 @@ struct CanvasConversion {
     BoundingBox bounds;  // the box the document shows, margin included
 };
 
+// How many canvases the conversions come from.
+std::size_t distinctCanvasCount(const std::vector<CanvasConversion>& all);
+
 namespace SVGWriter {
 std::vector<CanvasConversion> convert(const LACDocument& document, double margin);
+// The SVG document of one drawing; its path data is moved out as written.
+std::string write(Drawing& drawing);
 }  // namespace SVGWriter
 
 }  // namespace kerfwright

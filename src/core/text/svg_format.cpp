@@ -1,4 +1,4 @@
-#include "writers/svg_format.h"
+#include "text/svg_format.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "text/number_text.h"
+#include "text/powers_of_ten.h"
 #include "text/unicode.h"
 
 namespace kerfwright::SVGFormat {
@@ -49,15 +50,12 @@ void appendEscapedAscii(std::string& out, char c) {
     }
 }
 
-// 10^0 to 10^22 are all exact doubles, and exactly what std::pow gives.
-constexpr double kPowersOfTenAsDoubles[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // Called for every coordinate written, where std::pow would cost more than
 // all the rest of the formatting.
 double powerOfTen(int exponent) {
-    if (exponent >= 0 && exponent < static_cast<int>(std::size(kPowersOfTenAsDoubles))) {
-        return kPowersOfTenAsDoubles[exponent];
+    if (exponent >= 0 && exponent < static_cast<int>(std::size(text::kExactPowersOfTen))) {
+        return text::kExactPowersOfTen[exponent];
     }
     return std::pow(10.0, exponent);
 }
@@ -73,9 +71,8 @@ constexpr double kExactUnitsLimit = 1e15;
 // The places after the point the short way handles; others take the general way.
 constexpr int kMostPlaces = 5;
 
-// 10^0 to 10^6: units per whole for each number of places, and the steps of
-// rounding to six digits.
-constexpr std::uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+// Units per whole for each number of places, and the steps of rounding to six digits.
+constexpr const auto& kPowersOfTen = text::kIntegerPowersOfTen;
 
 // std::round (halves away from zero) of a value below 2^52 in magnitude,
 // without a call into the maths library: the fraction left after truncating
@@ -174,33 +171,26 @@ bool appendSmallNum(std::string& out, double value, int precision) {
 
 }  // namespace
 
-std::string num(double value, int precision) {
-    std::string out;
-    appendNum(out, value, precision);
-    return out;
-}
-
-void appendNum(std::string& out, double value, int precision) {
+bool appendNum(std::string& out, double value, int precision) {
     if (std::isnan(value)) {
         out += "nan";
-        return;
+        return false;
     }
-    if (appendSmallNum(out, value, precision)) return;
+    if (appendSmallNum(out, value, precision)) return true;
     const double scale = powerOfTen(precision);
     const double rounded = std::round(value * scale) / scale;
     if (precision < 6 && rounded == std::round(rounded) && fitsInt64(rounded)) {
         // The integer conversion also turns a negative zero into 0.
         text::appendInteger(out, static_cast<std::int64_t>(rounded));
-        return;
+        return true;
     }
     text::appendPrintfG(out, rounded);
+    return std::isfinite(rounded);
 }
 
-std::string escapeXML(std::string_view text) {
-    std::string out;
-    appendEscapedXML(out, text);
-    return out;
-}
+double roundedMatrixEntry(double value) { return std::round(value * 1000000.0) / 1000000.0; }
+
+void appendMatrixEntry(std::string& out, double value) { text::appendPrintfG(out, roundedMatrixEntry(value)); }
 
 void appendEscapedXML(std::string& out, std::string_view text) {
     out.reserve(out.size() + text.size());

@@ -1,0 +1,496 @@
+#include "drawing/drawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <array>
+#include <optional>
+#include <type_traits>
+#include <unordered_map>
+#include <utility>
+
+#include "geometry/path_emitter.h"
+#include "geometry/path_parser.h"
+#include "scene/flattener.h"
+#include "text/base64.h"
+#include "text/number_text.h"
+#include "text/svg_format.h"
+#include "values/input_limits.h"
+
+namespace kerfwright {
+
+std::string canvasDisplayName(std::int64_t canvasIndex, std::string_view canvasName) {
+    if (!canvasName.empty()) return std::string(canvasName);
+    std::string name = "Canvas ";
+    text::appendInteger(name, canvasIndex);
+    return name;
+}
+
+namespace {
+
+constexpr std::string_view kSkipped = " \u2014 skipped";
+constexpr BoundingBox kDefaultBox{0, 0, 100, 100};
+// What an element line holds beyond its path data or matrix and its name:
+// the tag, the attribute names and the object id. The element-text limit
+// counts it as this much.
+constexpr std::uint64_t kElementLineAllowance = 64;
+// The text of a placement matrix, six numbers of at most 13 characters each.
+constexpr std::uint64_t kMatrixTextAllowance = 96;
+
+template <class... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+// Spelled out for compilers without class template argument deduction for aggregates.
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
+
+template <class... Pieces>
+std::string concatenated(const Pieces&... pieces) {
+    std::string out;
+    (
+        [&] {
+            if constexpr (std::is_integral_v<Pieces>) {
+                text::appendInteger(out, pieces);
+            } else {
+                out += pieces;
+            }
+        }(),
+        ...);
+    return out;
+}
+
+std::string describe(const FlattenWarning& warning) {
+    return std::visit(
+        Overloaded{
+            [](const FlattenWarning::UnresolvedComponent& w) {
+                return concatenated("Component references unknown obj_id=", w.objId);
+            },
+            [](const FlattenWarning::UnknownObjectType& w) {
+                return concatenated("Unknown object type '", w.rawType, "' at obj_id=", w.objId, kSkipped);
+            },
+            [](const FlattenWarning::BadTransform& w) {
+                return concatenated("Bad transform '", w.raw, "' at obj_id=", w.objId, kSkipped);
+            },
+            [](const FlattenWarning::Cycle& w) {
+                return concatenated("Cycle detected in scene graph at obj_id=", w.objId, kSkipped);
+            },
+        },
+        warning.kind);
+}
+
+// The size of the input text a flattener warning quotes, known before its
+// text is built.
+std::size_t quotedSize(const FlattenWarning& warning) {
+    if (const auto* w = std::get_if<FlattenWarning::UnknownObjectType>(&warning.kind)) return w->rawType.size();
+    if (const auto* w = std::get_if<FlattenWarning::BadTransform>(&warning.kind)) return w->raw.size();
+    return 0;
+}
+
+std::size_t quotedSize(const PathParseWarning& warning) {
+    return std::visit(Overloaded{
+                          [](const PathParseWarning::UnknownCommand& w) { return w.letters.size(); },
+                          [](const PathParseWarning::Truncated& w) { return w.command.size(); },
+                          [](const PathParseWarning::UnexpectedToken& w) { return w.description.size(); },
+                      },
+                      warning.kind);
+}
+
+std::string describePath(const PathParseWarning& warning, std::int64_t objId) {
+    return std::visit(
+        Overloaded{
+            [&](const PathParseWarning::UnknownCommand& w) {
+                return concatenated("Unknown path command '", w.letters, "' in obj_id=", objId);
+            },
+            [&](const PathParseWarning::Truncated& w) {
+                return concatenated("Truncated path: '", w.command, "' wanted ", std::int64_t{w.expected},
+                                    " numbers, got ", std::int64_t{w.got}, " (obj_id=", objId, ")");
+            },
+            [&](const PathParseWarning::UnexpectedToken& w) {
+                return concatenated("Unexpected token ", w.description, " in obj_id=", objId);
+            },
+        },
+        warning.kind);
+}
+
+// What one conversion of a document has used of its limits, carried from
+// each drawing to the next.
+struct ConversionBudget {
+    FlattenBudget flatten;
+    std::uint64_t imageDataBytes = 0;
+    std::uint64_t elementTextBytes = 0;
+    bool elementTextFull = false;  // an element did not fit: no more are tried
+    std::uint64_t warningTextBytes = 0;
+    bool warningTextFull = false;  // a warning did not fit: no more are kept
+};
+
+// The warning texts of one drawing, within the conversion's limit on warning
+// text. Once a text does not fit, no further text is built: the rest are only
+// counted, so that a warning repeated without end costs no time either, and
+// one closing text says how many were left out.
+class WarningList {
+public:
+    explicit WarningList(ConversionBudget& budget) : budget_(budget) {}
+
+    // `quoted` is the size of the input text the warning quotes, so that a
+    // text that cannot fit is never built.
+    template <class Describe>
+    void add(std::size_t quoted, Describe describe) {
+        if (budget_.warningTextFull || budget_.warningTextBytes + quoted > limits::kMaxWarningTextBytes) {
+            skip(1);
+            return;
+        }
+        std::string text = describe();
+        if (budget_.warningTextBytes + text.size() > limits::kMaxWarningTextBytes) {
+            skip(1);
+            return;
+        }
+        budget_.warningTextBytes += text.size();
+        texts_.push_back(std::move(text));
+    }
+
+    void addUnbounded(std::string text) { texts_.push_back(std::move(text)); }
+
+    std::vector<std::string> finish() && {
+        if (skipped_ > 0) {
+            texts_.push_back(concatenated("Warning limit of ", limits::kMaxWarningTextBytesText, " reached \u2014 ",
+                                          skipped_, " more warnings skipped"));
+        }
+        return std::move(texts_);
+    }
+
+    bool isFull() const { return budget_.warningTextFull; }
+    void skip(std::int64_t count) {
+        budget_.warningTextFull = true;
+        skipped_ += count;
+    }
+
+private:
+    ConversionBudget& budget_;
+    std::vector<std::string> texts_;
+    std::int64_t skipped_ = 0;
+};
+
+// The flattener's warnings, then whether the walk was cut short, which is
+// said whatever the warning limit.
+void addFlattenWarnings(const FlattenResult& flattened, WarningList& warnings) {
+    for (const FlattenWarning& warning : flattened.warnings) {
+        warnings.add(quotedSize(warning), [&] { return describe(warning); });
+    }
+    if (flattened.cutShortAfterPlacements) {
+        warnings.addUnbounded(concatenated("Scene cut short after ", *flattened.cutShortAfterPlacements,
+                                           " placements \u2014 the rest is skipped"));
+    }
+}
+
+// One path object's parse, shared by all its placements.
+struct ParsedObject {
+    PathParseResult result;
+    bool tooLong = false;  // its data passes the limit and was not parsed
+};
+
+// A placement repeats its object's path warnings, one by one until the
+// warning limit is reached and then only counted.
+void addPathWarnings(const ParsedObject& parsed, std::int64_t objId, WarningList& warnings) {
+    if (parsed.tooLong) {
+        warnings.add(0, [&] {
+            return concatenated("Path data of obj_id=", objId, " is longer than ", limits::kMaxPathDataBytesText,
+                                kSkipped);
+        });
+        return;
+    }
+    const auto& pathWarnings = parsed.result.warnings;
+    for (std::size_t i = 0; i < pathWarnings.size(); ++i) {
+        if (warnings.isFull()) {
+            warnings.skip(static_cast<std::int64_t>(pathWarnings.size() - i));
+            return;
+        }
+        warnings.add(quotedSize(pathWarnings[i]), [&] { return describePath(pathWarnings[i], objId); });
+    }
+}
+
+// Parsed commands of each path object of one drawing, by object id.
+using ParsedPaths = std::unordered_map<std::int64_t, std::vector<PathCommand>>;
+
+// Parses the data of every path placement. Each distinct object is parsed
+// once, but its warnings are repeated for every placement, and the commands
+// kept under an id are those of the last placement with that id, exactly as
+// if every placement had been parsed anew.
+ParsedPaths parsePlacedPaths(const std::vector<FlattenedNode>& nodes, WarningList& warnings) {
+    std::unordered_map<const LACObject*, ParsedObject> byObject;
+    std::unordered_map<std::int64_t, const LACObject*> lastPlacedWithId;
+    for (const FlattenedNode& node : nodes) {
+        const auto* path = std::get_if<LACObject::Path>(&node.object->kind);
+        if (path == nullptr) continue;
+        auto [entry, isNew] = byObject.try_emplace(node.object);
+        if (isNew) {
+            entry->second.tooLong = path->data.size() > limits::kMaxPathDataBytes;
+            if (!entry->second.tooLong) entry->second.result = PathParser::parse(path->data);
+        }
+        addPathWarnings(entry->second, node.object->id, warnings);
+        lastPlacedWithId[node.object->id] = node.object;
+    }
+    ParsedPaths parsed;
+    parsed.reserve(lastPlacedWithId.size());
+    for (const auto& [id, object] : lastPlacedWithId) {
+        ParsedObject& parsedObject = byObject.at(object);
+        if (!parsedObject.tooLong) parsed.emplace(id, std::move(parsedObject.result.commands));
+    }
+    return parsed;
+}
+
+// Why a placement that was measured and counted is still not drawn.
+enum class SkipReason { notStartingWithMove, nonFiniteNumber, missingImage };
+
+struct Skip {
+    std::size_t position;  // in the flattened placements
+    std::int64_t objId;
+    SkipReason reason;
+    std::string_view imageName;  // for a missing image
+};
+
+enum class LimitReached { elementText, imageData };
+
+struct LimitSkip {
+    std::int64_t objId;
+    LimitReached limit;
+};
+
+std::string describe(const Skip& skip) {
+    switch (skip.reason) {
+        case SkipReason::notStartingWithMove:
+            return concatenated("Path data of obj_id=", skip.objId, " does not start with a move", kSkipped);
+        case SkipReason::nonFiniteNumber:
+            return concatenated("Non-finite number in obj_id=", skip.objId, kSkipped);
+        case SkipReason::missingImage:
+            return concatenated("Missing image '", skip.imageName, "' at obj_id=", skip.objId, kSkipped);
+    }
+    return {};
+}
+
+std::string describe(const LimitSkip& skip) {
+    if (skip.limit == LimitReached::imageData) {
+        return concatenated("Image data limit of ", limits::kMaxImageDataBytesText, " reached at obj_id=", skip.objId,
+                            kSkipped);
+    }
+    return concatenated("Element text limit of ", limits::kMaxElementTextBytesText, " reached at obj_id=",
+                        skip.objId, kSkipped);
+}
+
+// One placement resolved: the element to draw and what it covers, or nothing.
+struct Resolved {
+    std::optional<DrawnElement> element;
+    BoundingBox bounds;
+};
+
+// Everything one drawing's placements are resolved with.
+class PlacementResolver {
+public:
+    PlacementResolver(const LACDocument& document, const std::vector<FlattenedNode>& nodes, const ParsedPaths& parsed,
+                      ConversionBudget& budget)
+        : document_(document), nodes_(nodes), parsed_(parsed), budget_(budget) {}
+
+    Resolved resolve(const FlattenedNode& node) {
+        const LACObject& object = *node.object;
+        const bool isVector = !std::holds_alternative<LACObject::RasterImage>(object.kind);
+        if (isVector && budget_.elementTextFull) {
+            const bool drawable = !std::holds_alternative<LACObject::Path>(object.kind) || parsed_.contains(object.id);
+            if (drawable) limitSkips_.push_back({object.id, LimitReached::elementText});
+            return {};
+        }
+        return std::visit(
+            Overloaded{
+                [&](const LACObject::Path& path) -> Resolved {
+                    const auto commands = parsed_.find(object.id);
+                    if (commands == parsed_.end()) return {};
+                    return resolvePath(node, PathEmitter::emit(commands->second, node.transform, path.isClosed));
+                },
+                [&](const LACObject::RasterImage& image) { return resolveImage(node, image); },
+                [&](const LACObject::Ellipse& e) {
+                    return resolvePath(
+                        node, PathEmitter::emitEllipse(e.centerX, e.centerY, e.radiusX, e.radiusY, node.transform));
+                },
+                [&](const LACObject::CenterPointArc& arc) {
+                    return resolvePath(node, PathEmitter::emitCenterPointArc(arc.p0, arc.p1, arc.p2, node.transform));
+                },
+                [](const LACObject::Group&) { return Resolved{}; },
+                [](const LACObject::Unknown&) { return Resolved{}; },
+            },
+            object.kind);
+    }
+
+    // The skips in the order of the placements, then the limits reached in
+    // the order they were met.
+    void addWarnings(WarningList& warnings) {
+        std::stable_sort(skips_.begin(), skips_.end(),
+                         [](const Skip& a, const Skip& b) { return a.position < b.position; });
+        for (const Skip& skip : skips_) warnings.add(skip.imageName.size(), [&] { return describe(skip); });
+        for (const LimitSkip& skip : limitSkips_) warnings.add(0, [&] { return describe(skip); });
+    }
+
+private:
+    void skip(const FlattenedNode& node, SkipReason reason, std::string_view imageName = {}) {
+        skips_.push_back({static_cast<std::size_t>(&node - nodes_.data()), node.object->id, reason, imageName});
+    }
+
+    // Counts the element's text against the conversion's limit.
+    bool fitsElementText(std::uint64_t textBytes, std::int64_t objId) {
+        if (budget_.elementTextBytes + textBytes > limits::kMaxElementTextBytes) {
+            budget_.elementTextFull = true;
+            limitSkips_.push_back({objId, LimitReached::elementText});
+            return false;
+        }
+        budget_.elementTextBytes += textBytes;
+        return true;
+    }
+
+    Resolved resolvePath(const FlattenedNode& node, PathEmitter::EmittedPath emitted) {
+        const std::string& d = emitted.d;
+        // Data of close commands alone draws nothing and is left out silently.
+        if (d.find_first_of("MLC") == std::string::npos) return {};
+        if (d.front() != 'M') {
+            skip(node, SkipReason::notStartingWithMove);
+            return {};
+        }
+        if (!emitted.allFinite) {
+            skip(node, SkipReason::nonFiniteNumber);
+            return {};
+        }
+        const LACObject& object = *node.object;
+        if (!fitsElementText(d.size() + object.name.size() + kElementLineAllowance, object.id)) return {};
+        return {DrawnElement{object.id, object.name, DrawnElement::Path{std::move(emitted.d)}}, emitted.bounds};
+    }
+
+    Resolved resolveImage(const FlattenedNode& node, const LACObject::RasterImage& image) {
+        const LACObject& object = *node.object;
+        const StoredBytes* bytes = document_.image(image.fileName);
+        if (bytes == nullptr) {
+            skip(node, SkipReason::missingImage, image.fileName);
+            return {};
+        }
+        const Transform2D& t = node.transform;
+        for (const double entry : {t.a, t.b, t.c, t.d, t.tx, t.ty}) {
+            if (!std::isfinite(SVGFormat::roundedMatrixEntry(entry))) {
+                skip(node, SkipReason::nonFiniteNumber);
+                return {};
+            }
+        }
+        const std::uint64_t embedded = text::base64Length(bytes->size);
+        if (budget_.imageDataBytes + embedded > limits::kMaxImageDataBytes) {
+            limitSkips_.push_back({object.id, LimitReached::imageData});
+            return {};
+        }
+        if (budget_.elementTextFull) {
+            limitSkips_.push_back({object.id, LimitReached::elementText});
+            return {};
+        }
+        if (!fitsElementText(kMatrixTextAllowance + object.name.size() + kElementLineAllowance, object.id)) return {};
+        budget_.imageDataBytes += embedded;
+
+        const auto w = static_cast<double>(image.width);
+        const auto h = static_cast<double>(image.height);
+        BoundingBox bounds;
+        bounds.include(t.apply(0, 0));
+        bounds.include(t.apply(w, 0));
+        bounds.include(t.apply(w, h));
+        bounds.include(t.apply(0, h));
+        return {DrawnElement{object.id, object.name, DrawnElement::Image{bytes, image.width, image.height, t}}, bounds};
+    }
+
+    const LACDocument& document_;
+    const std::vector<FlattenedNode>& nodes_;
+    const ParsedPaths& parsed_;
+    ConversionBudget& budget_;
+    std::vector<Skip> skips_;
+    std::vector<LimitSkip> limitSkips_;
+};
+
+std::size_t slot(LayerKind layer) { return static_cast<std::size_t>(layer); }
+
+Drawing resolveOne(const LACCanvas& canvas, const LACDocument& document, double margin,
+                   const FlattenResult& flattened, std::int64_t plateIndex, std::int64_t totalPlates,
+                   ConversionBudget& budget) {
+    WarningList warnings(budget);
+    addFlattenWarnings(flattened, warnings);
+    const ParsedPaths parsed = parsePlacedPaths(flattened.nodes, warnings);
+
+    std::array<std::vector<const FlattenedNode*>, kAllLayerKinds.size()> nodesByLayer;
+    std::map<LayerKind, std::int64_t> layerCounts;
+    for (const FlattenedNode& node : flattened.nodes) {
+        const LayerKind layer = LayerMapper::layer(node.processType);
+        nodesByLayer[slot(layer)].push_back(&node);
+        ++layerCounts[layer];
+    }
+
+    PlacementResolver resolver(document, flattened.nodes, parsed, budget);
+    std::vector<DrawnLayer> layers;
+    BoundingBox content;
+    for (LayerKind layer : kLayerDrawOrder) {
+        const auto& nodes = nodesByLayer[slot(layer)];
+        if (nodes.empty()) continue;
+        DrawnLayer drawn{layer, {}};
+        drawn.elements.reserve(nodes.size());
+        for (const FlattenedNode* node : nodes) {
+            Resolved resolved = resolver.resolve(*node);
+            if (!resolved.element) continue;
+            content.include(resolved.bounds);
+            drawn.elements.push_back(std::move(*resolved.element));
+        }
+        layers.push_back(std::move(drawn));
+    }
+    resolver.addWarnings(warnings);
+
+    return Drawing{
+        .canvasIndex = canvas.index,
+        .canvasName = canvas.name,
+        .plateIndex = plateIndex,
+        .totalPlatesInCanvas = totalPlates,
+        .layers = std::move(layers),
+        .layerCounts = std::move(layerCounts),
+        .warnings = std::move(warnings).finish(),
+        .bounds = content.isEmpty() ? kDefaultBox : content.padded(margin),
+    };
+}
+
+// The start list of each drawing of the canvas: its own components (null), or
+// each of its plates when it has two or more.
+std::vector<const std::vector<LACComponent>*> startListsOf(const LACCanvas& canvas, const LACDocument& document) {
+    const auto plates = document.plateComponentsByCanvas.find(canvas.index);
+    if (plates == document.plateComponentsByCanvas.end() || plates->second.size() < 2) return {nullptr};
+    std::vector<const std::vector<LACComponent>*> lists;
+    lists.reserve(plates->second.size());
+    for (const auto& plate : plates->second) lists.push_back(&plate);
+    return lists;
+}
+
+}  // namespace
+
+void DrawingResolver::resolveEach(const LACDocument& document, double margin,
+                                  const std::function<void(Drawing&&)>& take) {
+    ConversionBudget budget;
+    std::size_t made = 0;
+    for (const LACCanvas& canvas : document.canvases) {
+        std::vector<const std::vector<LACComponent>*> startLists = startListsOf(canvas, document);
+        const auto totalPlates = startLists.front() == nullptr ? 1 : static_cast<std::int64_t>(startLists.size());
+        const std::size_t room = limits::kMaxDrawings - made;
+        const bool cutShort = startLists.size() > room;
+        if (cutShort) startLists.resize(room);
+        std::vector<FlattenResult> flattened =
+            SceneGraphFlattener::flattenEach(canvas, document.processSettings, startLists, budget.flatten);
+        for (std::size_t i = 0; i < flattened.size(); ++i) {
+            Drawing drawing = resolveOne(canvas, document, margin, flattened[i], static_cast<std::int64_t>(i) + 1,
+                                         totalPlates, budget);
+            ++made;
+            const bool last = i + 1 == flattened.size();
+            if (last && (cutShort || (made == limits::kMaxDrawings && &canvas != &document.canvases.back()))) {
+                drawing.warnings.push_back(concatenated("Document cut short after ",
+                                                        std::int64_t{limits::kMaxDrawings},
+                                                        " drawings \u2014 the rest is skipped"));
+                take(std::move(drawing));
+                return;
+            }
+            take(std::move(drawing));
+        }
+    }
+}
+
+}  // namespace kerfwright
