@@ -33,7 +33,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "values/bounding_box.h"
+#include "drawing/drawing.h"
 #include "geometry/path_emitter.h"
 #include "geometry/path_parser.h"
 #include "reading/json_records.h"
@@ -82,14 +82,17 @@ bool isUsedEntry(std::string_view path) {
            (path.starts_with("Metadata2D/") && path.ends_with(".config")) || path.starts_with("2D/Objects/");
 }
 
-struct Drawing {
+struct DrawingStart {
     const LACCanvas* canvas;
     std::optional<Plate> plate;
 };
 
+// Parsed commands of each path object of one drawing, by object id.
+using ParsedPaths = std::unordered_map<std::int64_t, std::vector<PathCommand>>;
+
 // The canvases and plates in the order SVGWriter converts them.
-std::vector<Drawing> drawingsOf(const LACDocument& document) {
-    std::vector<Drawing> drawings;
+std::vector<DrawingStart> drawingsOf(const LACDocument& document) {
+    std::vector<DrawingStart> drawings;
     for (const LACCanvas& canvas : document.canvases) {
         const auto plates = document.plateComponentsByCanvas.find(canvas.index);
         if (plates == document.plateComponentsByCanvas.end() || plates->second.size() < 2) {
@@ -106,7 +109,7 @@ struct Prepared {
     std::string sceneBytes;
     std::string settingsBytes;
     LoadedDocument loaded;
-    std::vector<Drawing> drawings;
+    std::vector<DrawingStart> drawings;
     std::vector<FlattenResult> flattened;  // one per drawing
     std::vector<ParsedPaths> parsed;       // one per drawing
     std::vector<const std::string*> distinctPathData;
@@ -122,7 +125,7 @@ const Prepared& prepared() {
         p.loaded = loadDocument(setup().largeProject);
         p.drawings = drawingsOf(p.loaded.document);
         std::unordered_set<const LACObject*> seen;
-        for (const Drawing& drawing : p.drawings) {
+        for (const DrawingStart& drawing : p.drawings) {
             p.flattened.push_back(
                 SceneGraphFlattener::flatten(*drawing.canvas, p.loaded.document.processSettings, drawing.plate));
             ParsedPaths parsed;
@@ -328,7 +331,7 @@ void Reading(benchmark::State& state) {
 void Flattening(benchmark::State& state) {
     const Prepared& p = prepared();
     for (auto _ : state) {
-        for (const Drawing& drawing : p.drawings) {
+        for (const DrawingStart& drawing : p.drawings) {
             benchmark::DoNotOptimize(
                 SceneGraphFlattener::flatten(*drawing.canvas, p.loaded.document.processSettings, drawing.plate));
         }
@@ -342,16 +345,17 @@ void PathParsing(benchmark::State& state) {
     }
 }
 
-void Bounds(benchmark::State& state) {
-    const Prepared& p = prepared();
+// Everything up to the writing of the documents: flattening, parsing,
+// emitting and measuring, and the warnings.
+void Resolving(benchmark::State& state) {
+    const LACDocument& document = prepared().loaded.document;
     for (auto _ : state) {
-        for (std::size_t i = 0; i < p.drawings.size(); ++i) {
-            benchmark::DoNotOptimize(BoundingBoxBuilder::compute(p.flattened[i].nodes, p.parsed[i]));
-        }
+        DrawingResolver::resolveEach(document, kConversionMarginMillimeters,
+                                     [](Drawing&& drawing) { benchmark::DoNotOptimize(drawing); });
     }
 }
 
-// Path data of every vector placement: paths, ellipses and arcs.
+// Path data of every vector placement, paths, ellipses and arcs, with what it covers.
 void Emitting(benchmark::State& state) {
     const Prepared& p = prepared();
     for (auto _ : state) {
@@ -377,9 +381,15 @@ void ImageEncoding(benchmark::State& state) {
     for (auto _ : state) {
         for (const FlattenResult& flattened : p.flattened) {
             for (const FlattenedNode& node : flattened.nodes) {
-                if (std::holds_alternative<LACObject::RasterImage>(node.object->kind)) {
-                    benchmark::DoNotOptimize(ImageEmitter::emit(node, p.loaded.document.imageData));
-                }
+                const auto* image = std::get_if<LACObject::RasterImage>(&node.object->kind);
+                if (image == nullptr) continue;
+                const StoredBytes* bytes = p.loaded.document.image(image->fileName);
+                if (bytes == nullptr) continue;
+                const DrawnElement element{node.object->id, node.object->name,
+                                           DrawnElement::Image{bytes, image->width, image->height, node.transform}};
+                std::string out;
+                benchmark::DoNotOptimize(ImageEmitter::appendElement(out, element));
+                benchmark::DoNotOptimize(out);
             }
         }
     }
@@ -459,7 +469,7 @@ void registerBenchmarks() {
     add("reading", Reading);
     add("flattening", Flattening);
     add("path_parsing", PathParsing);
-    add("bounds", Bounds);
+    add("resolving", Resolving);
     add("emitting", Emitting);
     add("image_encoding", ImageEncoding);
     add("svg_documents", SvgDocuments);

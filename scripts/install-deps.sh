@@ -11,7 +11,7 @@ packages=(
   libcli11-dev
   libgtest-dev googletest
   libbenchmark-dev
-  libxml2-utils
+  libxml2-utils librsvg2-bin
   libxml2-dev clang-14 libclang-rt-14-dev
   unicode-data
   locales

@@ -170,6 +170,18 @@ TEST(CommandLine, AFailedWriteStopsThatInputOnly) {
     fs::remove_all(folder);
 }
 
+TEST(CommandLine, ASidecarThatCannotBeWrittenFailsTheInput) {
+    const std::string folder = makeTemporaryFolder();
+    fs::create_directory(folder + "/coaster.txt");  // the sidecar's name, taken by a folder
+    const CommandResult result = convert({examplePath("coaster")}, folder);
+    EXPECT_EQ(result.exitStatus, 1);
+    // The SVG was written and stays; the sidecar's failure is said like any other.
+    EXPECT_EQ(result.standardOutput, folder + "/coaster.svg\n");
+    EXPECT_EQ(result.standardError, "Failed to save: Could not write \"" + folder + "/coaster.txt\": Is a directory\n");
+    EXPECT_EQ(readFile(folder + "/coaster.svg"), readFile(kSourceDir + "/examples/expected/coaster/coaster.svg"));
+    fs::remove_all(folder);
+}
+
 TEST(CommandLine, NumbersCanvasesThatWouldShareAFileName) {
     const std::string folder = makeTemporaryFolder();
     const std::string input = writeArchiveWithTwinCanvases(folder);

@@ -24,7 +24,11 @@ Phase phaseAfter(LoadOutcome outcome) {
 LoadOutcome readAndConvert(const std::filesystem::path& location) {
     auto outcome = loadDocumentOrFailureMessage(location);
     if (auto* message = std::get_if<std::string>(&outcome)) return std::move(*message);
-    return std::make_shared<const LoadedDocument>(std::move(std::get<LoadedDocument>(outcome)));
+    try {
+        return std::make_shared<const LoadedDocument>(std::move(std::get<LoadedDocument>(outcome)));
+    } catch (const std::exception& error) {
+        return readFailureMessage(location, error.what());
+    }
 }
 
 AppState::AppState(FileDialogs& dialogs, Loader loader, QObject* parent)
@@ -41,9 +45,14 @@ void AppState::load(const std::filesystem::path& location) {
     // reports on this state's thread, and goes with the state if the window
     // closes first: the outcome then has nowhere to go and is dropped.
     auto* watcher = new QFutureWatcher<LoadOutcome>(this);
-    connect(watcher, &QFutureWatcher<LoadOutcome>::finished, this, [this, watcher] {
-        setPhase(phaseAfter(watcher->result()));
+    connect(watcher, &QFutureWatcher<LoadOutcome>::finished, this, [this, watcher, location] {
         watcher->deleteLater();
+        // A loader that throws after all must not take the window with it.
+        try {
+            setPhase(phaseAfter(watcher->result()));
+        } catch (...) {
+            setPhase(ErrorPhase{readFailureMessage(location, "Unexpected error")});
+        }
     });
     watcher->setFuture(QtConcurrent::run([loader = loader_, location] { return loader(location); }));
 }

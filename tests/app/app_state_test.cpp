@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 
 #include "app_state.h"
 #include "app_test_support.h"
@@ -69,6 +70,14 @@ TEST(AppStateTest, UnreadableFilesEndInTheReadFailureMessage) {
 }
 
 // Loads that end only when the test says so, with the outcome it gives.
+TEST(AppStateTest, ALoaderThatThrowsShowsAnErrorInsteadOfAborting) {
+    AnsweringDialogs dialogs;
+    AppState state(dialogs, [](const fs::path&) -> LoadOutcome { throw std::runtime_error("boom"); });
+    state.load("/projects/box.lac");
+    ASSERT_TRUE(waitForPhase<ErrorPhase>(state));
+    EXPECT_EQ(errorMessage(state), "Failed to read box.lac: Unexpected error");
+}
+
 class GatedLoader {
 public:
     // A failed test must not leave workers waiting, nor let them outlive the gate.

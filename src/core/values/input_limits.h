@@ -58,9 +58,10 @@ inline constexpr std::size_t kMaxDrawings = 10'000;
 inline constexpr std::uint64_t kMaxImageDataBytes = kGibibyte;
 inline constexpr const char* kMaxImageDataBytesText = "1 GiB";
 
-// The most text of vector elements (paths, ellipses, arcs, with their
-// attributes) one conversion writes: one long path placed a million times
-// would otherwise be written a million times.
+// The most text of elements one conversion writes, their embedded image data
+// aside: one long path placed a million times would otherwise be written a
+// million times. It is counted before an element is written, as its path
+// data or matrix and its name plus a fixed allowance for the rest of its line.
 inline constexpr std::uint64_t kMaxElementTextBytes = kGibibyte;
 inline constexpr const char* kMaxElementTextBytesText = "1 GiB";
 

@@ -104,15 +104,8 @@ std::size_t expectedLength(const Drawing& drawing) {
     return length;
 }
 
-}  // namespace
-
-std::size_t distinctCanvasCount(const std::vector<CanvasConversion>& all) {
-    std::set<std::int64_t> indices;
-    for (const CanvasConversion& conversion : all) indices.insert(conversion.canvasIndex);
-    return indices.size();
-}
-
-std::string SVGWriter::write(Drawing& drawing) {
+// The SVG document of one drawing; its path data is moved out as written.
+std::string documentOf(Drawing& drawing) {
     std::string svg;
     svg.reserve(expectedLength(drawing));
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n";
@@ -127,10 +120,18 @@ std::string SVGWriter::write(Drawing& drawing) {
     return svg;
 }
 
+}  // namespace
+
+std::size_t distinctCanvasCount(const std::vector<CanvasConversion>& all) {
+    std::set<std::int64_t> indices;
+    for (const CanvasConversion& conversion : all) indices.insert(conversion.canvasIndex);
+    return indices.size();
+}
+
 std::vector<CanvasConversion> SVGWriter::convert(const LACDocument& document, double margin) {
     std::vector<CanvasConversion> conversions;
     DrawingResolver::resolveEach(document, margin, [&](Drawing&& drawing) {
-        std::string svg = write(drawing);
+        std::string svg = documentOf(drawing);
         conversions.push_back(CanvasConversion{
             .canvasIndex = drawing.canvasIndex,
             .canvasName = std::move(drawing.canvasName),

@@ -32,8 +32,6 @@ std::size_t distinctCanvasCount(const std::vector<CanvasConversion>& all);
 
 namespace SVGWriter {
 std::vector<CanvasConversion> convert(const LACDocument& document, double margin);
-// The SVG document of one drawing; its path data is moved out as written.
-std::string write(Drawing& drawing);
 }  // namespace SVGWriter
 
 }  // namespace kerfwright
