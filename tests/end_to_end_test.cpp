@@ -182,6 +182,20 @@ TEST(CommandLine, ASidecarThatCannotBeWrittenFailsTheInput) {
     fs::remove_all(folder);
 }
 
+TEST(CommandLine, WrittenFilesGetTheUsersFileModeMask) {
+    const std::string folder = makeTemporaryFolder();
+    const CommandResult result = runCommand(
+        {"/bin/sh", "-c", "umask 027 && exec \"$0\" convert -o \"$1\" \"$2\"", KERFWRIGHT_CLI_PATH, folder,
+         examplePath("coaster")});
+    ASSERT_EQ(result.exitStatus, 0) << result.standardError;
+    for (const char* name : {"/coaster.svg", "/coaster.txt"}) {
+        EXPECT_EQ(fs::status(folder + name).permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
+            << name;
+    }
+    fs::remove_all(folder);
+}
+
 TEST(CommandLine, NumbersCanvasesThatWouldShareAFileName) {
     const std::string folder = makeTemporaryFolder();
     const std::string input = writeArchiveWithTwinCanvases(folder);

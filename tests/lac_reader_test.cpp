@@ -244,6 +244,29 @@ TEST(LACReaderTest, ImagesAreKeyedByFileNameAndLaterEntriesWin) {
     EXPECT_FALSE(document.imageData.at("x.png").deflated);
 }
 
+TEST(LACReaderTest, ImagesAreFoundByTheirExactNameElseByTheirNormalForm) {
+    // The two stored names hold the same marks in two orders; both have the
+    // normal form U+1EA1 U+0307, which the third name is written in.
+    const std::string dotBelowFirst = "a\u0323\u0307.png";
+    const std::string dotAboveFirst = "a\u0307\u0323.png";
+    const LACDocument document = readBytes(minimalProject()
+                                               .addFile("2D/Objects/" + dotBelowFirst, "below first")
+                                               .addFile("2D/Objects/" + dotAboveFirst, "above first")
+                                               .addFile("2D/Objects/Cafe\u0301.png", "cafe")
+                                               .bytes());
+    const auto contentOf = [&](std::string_view name) -> std::optional<std::string> {
+        const StoredBytes* stored = document.image(name);
+        if (stored == nullptr) return std::nullopt;
+        return inflated(*stored);
+    };
+    EXPECT_EQ(contentOf(dotBelowFirst), "below first");
+    EXPECT_EQ(contentOf(dotAboveFirst), "above first");
+    EXPECT_EQ(contentOf("\u1EA1\u0307.png"), "above first");  // the last of the two in the archive
+    EXPECT_EQ(contentOf("Caf\u00e9.png"), "cafe");
+    EXPECT_EQ(contentOf("cafe.png"), std::nullopt);
+    EXPECT_EQ(contentOf("Caf\xC3.png"), std::nullopt);  // not UTF-8: only its exact name could match
+}
+
 TEST(LACReaderTest, DirectoryAndSymlinkEntriesAreIgnored) {
     // Both would fail the load if they were extracted as files.
     const LACDocument document =
