@@ -33,8 +33,10 @@ std::string jobCountProblem(const std::string& text) {
 int main(int argc, char** argv) {
     using kerfwright::cli::kExitUsage;
 
+    // Named as installed, not as the path it was started by.
     CLI::App app{"Converts .lac laser projects into SVG drawings (millimetres, one group per laser layer) "
-                 "and .txt settings sidecars."};
+                 "and .txt settings sidecars.",
+                 "kerfwright-cli"};
     app.set_version_flag("--version", kVersionText);
     app.require_subcommand(1);
 

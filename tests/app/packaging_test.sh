@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks what a Linux desktop
-# will make of it: both programs, a valid launcher entry, the icon, and a
+# will make of it: both programs, a valid launcher entry, the icon, the
+# software-centre metadata, the manual pages, and a
 # file type that claims .lac projects (by name, and by content for a project
 # that lost its name) but not every ZIP archive.
 set -euo pipefail
@@ -15,6 +16,10 @@ test -x "$prefix/bin/kerfwright-cli"
 desktop-file-validate --no-hints "$prefix/share/applications/kerfwright.desktop"
 grep -qx 'MimeType=application/x-lac-project;' "$prefix/share/applications/kerfwright.desktop"
 xmllint --noout "$prefix/share/icons/hicolor/scalable/apps/kerfwright.svg"
+appstreamcli validate --no-net "$prefix/share/metainfo/org.example.Kerfwright.metainfo.xml" >/dev/null
+for page in kerfwright kerfwright-cli; do
+  man -l "$prefix/share/man/man1/$page.1.gz" | grep -q "^NAME"
+done
 
 update-mime-database "$prefix/share/mime" >/dev/null 2>&1
 content_type() {
