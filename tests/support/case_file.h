@@ -1,0 +1,20 @@
+#pragma once
+// Case files: one case per line, its fields separated by tabs, under
+// tests/cases/. Lines that are empty or start with "#" are notes. Within a
+// field, \t, \n, \r, \\ and \xHH stand for the bytes no line can hold, so
+// that any text, malformed UTF-8 included, can be written down.
+
+#include <string>
+#include <vector>
+
+namespace kerfwright::testing {
+
+struct Case {
+    std::string where;  // "file.tsv:line", for failure messages
+    std::vector<std::string> fields;
+};
+
+// Every case of tests/cases/NAME; a case with another number of fields fails the test.
+std::vector<Case> readCases(const std::string& name, std::size_t fieldCount);
+
+}  // namespace kerfwright::testing
