@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "session/save_outputs.h"
+#include "support/case_file.h"
 #include "support/conversions.h"
 
 namespace kerfwright {
@@ -60,37 +62,36 @@ protected:
     fs::path folder_;
 };
 
-TEST(SaveOutputsTest, NamesFilesFromSourceCanvasAndPlate) {
-    const struct {
-        std::vector<CanvasConversion> conversions;
-        std::vector<std::string> names;
-    } cases[] = {
-        {{conversion(0, "Front")}, {"box.svg"}},
-        {{conversion(0, "Front"), conversion(1, "")}, {"box.Front.svg", "box.canvas-1.svg"}},
-        {{conversion(0, "Main", 1, 3), conversion(0, "Main", 2, 3), conversion(0, "Main", 3, 3)},
-         {"box.plate-1.svg", "box.plate-2.svg", "box.plate-3.svg"}},
-        {{conversion(0, "A/B", 1, 2), conversion(0, "A/B", 2, 2), conversion(2, "")},
-         {"box.A-B.plate-1.svg", "box.A-B.plate-2.svg", "box.canvas-2.svg"}},
-        {{conversion(4, "", 1, 2), conversion(4, "", 2, 2), conversion(5, "a\\b:c")},
-         {"box.canvas-4.plate-1.svg", "box.canvas-4.plate-2.svg", "box.a\\b:c.svg"}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(filenames(loaded("/projects/box.lac", c.conversions)), c.names);
+// "0:Front | 4:@1/2 | 4:@2/2": canvas index, name, and plate of plates when divided.
+std::vector<CanvasConversion> conversionsOf(const std::string& spec) {
+    std::vector<CanvasConversion> all;
+    for (std::size_t start = 0; start < spec.size();) {
+        const std::size_t end = std::min(spec.find(" | ", start), spec.size());
+        const std::string one = spec.substr(start, end - start);
+        const std::size_t colon = one.find(':');
+        const std::size_t at = one.rfind('@');
+        const std::string name = one.substr(colon + 1, (at == std::string::npos ? one.size() : at) - colon - 1);
+        std::int64_t plate = 1;
+        std::int64_t plates = 1;
+        if (at != std::string::npos) std::sscanf(one.c_str() + at + 1, "%ld/%ld", &plate, &plates);
+        all.push_back(conversion(std::stoll(one.substr(0, colon)), name, plate, plates));
+        start = end + 3;
+    }
+    return all;
 }
 
-TEST(SaveOutputsTest, BaseDropsOnlyTheLastExtension) {
-    EXPECT_EQ(filenames(loaded("/p/Coaster set.lac", {conversion(0, "")})), std::vector<std::string>{"Coaster set.svg"});
-    EXPECT_EQ(filenames(loaded("/p/box.v2.lac", {conversion(0, "")})), std::vector<std::string>{"box.v2.svg"});
-    EXPECT_EQ(filenames(loaded("relative/box", {conversion(0, ""), conversion(-1, "")})),
-              (std::vector<std::string>{"box.canvas-0.svg", "box.canvas--1.svg"}));
+std::string joined(const std::vector<std::string>& names) {
+    std::string out;
+    for (const std::string& name : names) out += (out.empty() ? "" : " | ") + name;
+    return out;
 }
 
-TEST(SaveOutputsTest, SaveAllNumbersRepeatedNames) {
-    const LoadedDocument document = loaded(
-        "/p/box.lac", {conversion(0, "Front"), conversion(1, "Front"), conversion(2, "Front-2"), conversion(3, "Front"),
-                       conversion(4, "A/B"), conversion(5, "A-B")});
-    const std::vector<std::string> expected = {"box.Front.svg",     "box.Front-2.svg", "box.Front-2-2.svg",
-                                               "box.Front-3.svg",   "box.A-B.svg",     "box.A-B-2.svg"};
-    EXPECT_EQ(saveAllFileNames(document), expected);
+TEST(SaveOutputsTest, FileNameCases) {
+    for (const ::kerfwright::testing::Case& c : ::kerfwright::testing::readCases("file-names.tsv", 4)) {
+        const LoadedDocument document = loaded(c.fields[0], conversionsOf(c.fields[1]));
+        EXPECT_EQ(joined(filenames(document)), c.fields[2]) << c.where;
+        EXPECT_EQ(joined(saveAllFileNames(document)), c.fields[3]) << c.where;
+    }
 }
 
 TEST(SaveOutputsTest, SidecarReplacesTheLastExtension) {
