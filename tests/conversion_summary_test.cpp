@@ -14,32 +14,6 @@ using namespace ConversionSummary;
 
 using kerfwright::testing::conversion;
 
-std::vector<std::string> labels(const std::vector<CanvasConversion>& all) {
-    std::vector<std::string> texts;
-    for (const CanvasConversion& c : all) texts.push_back(label(c, all));
-    return texts;
-}
-
-TEST(ConversionSummaryTest, LabelsAndHeadingFollowCanvasesAndPlates) {
-    const struct {
-        std::vector<CanvasConversion> conversions;
-        std::vector<std::string> labels;
-        std::string heading;
-    } cases[] = {
-        {{conversion(0, ""), conversion(1, "")}, {"Canvas 0", "Canvas 1"}, "Canvases (2) / Plates (2)"},
-        {{conversion(3, "Main", 1, 3), conversion(3, "Main", 2, 3), conversion(3, "Main", 3, 3)},
-         {"Plate 1", "Plate 2", "Plate 3"},
-         "Plates (3)"},
-        {{conversion(0, "A/B", 1, 2), conversion(0, "A/B", 2, 2), conversion(2, "")},
-         {"A/B / Plate 1", "A/B / Plate 2", "Canvas 2"},
-         "Canvases (2) / Plates (3)"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(labels(c.conversions), c.labels);
-        EXPECT_EQ(pickerHeading(c.conversions), c.heading);
-    }
-}
-
 TEST(ConversionSummaryTest, SizeTextRoundsToOneDecimal) {
     EXPECT_EQ(sizeText(BoundingBox{0, 0, 120.26, 80}), "120.3 \u00d7 80.0 mm");
     EXPECT_EQ(sizeText(BoundingBox{-5, -5, 105, 95.04}), "110.0 \u00d7 100.0 mm");

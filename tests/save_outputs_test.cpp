@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "session/conversion_summary.h"
 #include "session/save_outputs.h"
 #include "support/case_file.h"
 #include "support/conversions.h"
@@ -86,11 +87,16 @@ std::string joined(const std::vector<std::string>& names) {
     return out;
 }
 
-TEST(SaveOutputsTest, FileNameCases) {
-    for (const ::kerfwright::testing::Case& c : ::kerfwright::testing::readCases("file-names.tsv", 4)) {
+// The names a drawing goes by: its files, and its label in the window's picker.
+TEST(SaveOutputsTest, DrawingNameCases) {
+    for (const ::kerfwright::testing::Case& c : ::kerfwright::testing::readCases("drawing-names.tsv", 6)) {
         const LoadedDocument document = loaded(c.fields[0], conversionsOf(c.fields[1]));
         EXPECT_EQ(joined(filenames(document)), c.fields[2]) << c.where;
         EXPECT_EQ(joined(saveAllFileNames(document)), c.fields[3]) << c.where;
+        std::vector<std::string> labels;
+        for (const CanvasConversion& one : document.conversions) labels.push_back(ConversionSummary::label(one, document.conversions));
+        EXPECT_EQ(joined(labels), c.fields[4]) << c.where;
+        EXPECT_EQ(ConversionSummary::pickerHeading(document.conversions), c.fields[5]) << c.where;
     }
 }
 
