@@ -1,0 +1,89 @@
+// Whole conversions as golden pairs: each file under cases/drawings/ holds a
+// project (its scene, its settings, its images) and, after "== expected",
+// every drawing converted from it: which canvas and plate, the layer counts,
+// the warnings and the SVG document. With KERFWRIGHT_UPDATE_CASES=1 the
+// expected part is written from what the converter gives, to be reviewed.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "reading/lac_reader.h"
+#include "support/run_command.h"
+#include "writers/svg_writer.h"
+#include "zip_builder.h"
+
+namespace kerfwright {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kCases = fs::path(KERFWRIGHT_SOURCE_DIR) / "tests/cases/drawings";
+constexpr std::string_view kExpectedMark = "== expected\n";
+
+// The project part of a case file: "== scene", "== settings" and
+// "== image NAME" sections, each running to the next "== " line.
+lacgen::ZipBuilder archiveOf(const std::string& project) {
+    std::map<std::string, std::string> sections;
+    std::string current;
+    std::istringstream lines(project);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("== ")) {
+            current = line.substr(3);
+            sections[current];
+        } else if (!current.empty()) {
+            sections[current] += line + "\n";
+        }
+    }
+    // The line end before the next section is not part of the content.
+    for (auto& [name, content] : sections) {
+        if (!content.empty()) content.pop_back();
+    }
+    lacgen::ZipBuilder builder;
+    builder.addFile("2D/2dmodel.json", sections["scene"]);
+    builder.addFile("Metadata2D/project_settings.json",
+                    sections.contains("settings") ? sections["settings"] : R"({"canvas_settings":[]})");
+    for (const auto& [name, content] : sections) {
+        if (name.starts_with("image ")) builder.addFile("2D/Objects/" + name.substr(6), content);
+    }
+    return builder;
+}
+
+std::string conversionsText(const std::vector<CanvasConversion>& conversions) {
+    std::string out;
+    for (const CanvasConversion& c : conversions) {
+        out += "drawing of canvas " + std::to_string(c.canvasIndex) + " '" + c.canvasName + "', plate " +
+               std::to_string(c.plateIndex) + " of " + std::to_string(c.totalPlatesInCanvas) + "\ncounts:";
+        for (const auto& [layer, count] : c.layerCounts) out += " " + std::string(rawValue(layer)) + " " + std::to_string(count);
+        out += "\n";
+        for (const std::string& warning : c.warnings) out += "warning: " + warning + "\n";
+        out += c.svg;
+    }
+    return out;
+}
+
+TEST(DrawingCases, ConvertAsExpected) {
+    std::size_t checked = 0;
+    for (const auto& entry : fs::directory_iterator(kCases)) {
+        const std::string text = testing::readFile(entry.path().string());
+        const std::size_t mark = text.find(kExpectedMark);
+        const std::string project = text.substr(0, mark);
+        const LACDocument document = LACReader::readFromMemory(archiveOf(project).bytes(), entry.path());
+        const std::string actual = conversionsText(SVGWriter::convert(document, 5.0));
+        if (std::getenv("KERFWRIGHT_UPDATE_CASES") != nullptr) {
+            std::ofstream(entry.path(), std::ios::binary) << project << kExpectedMark << actual;
+        }
+        EXPECT_NE(mark, std::string::npos) << entry.path();
+        EXPECT_EQ(actual, mark == std::string::npos ? "" : text.substr(mark + kExpectedMark.size())) << entry.path();
+        ++checked;
+    }
+    EXPECT_GT(checked, 0u);
+}
+
+}  // namespace
+}  // namespace kerfwright
