@@ -1,7 +1,7 @@
 // Whole conversions as golden pairs: each file under cases/drawings/ holds a
-// project (its scene, its settings, its images) and, after "== expected",
-// every drawing converted from it: which canvas and plate, the layer counts,
-// the warnings and the SVG document. With KERFWRIGHT_UPDATE_CASES=1 the
+// project (its scene, its settings, its images and other files) and, after
+// "== expected", every drawing converted from it: which canvas and plate, the
+// layer counts, the warnings, the SVG document and the settings sidecar. With KERFWRIGHT_UPDATE_CASES=1 the
 // expected part is written from what the converter gives, to be reviewed.
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 
 #include "reading/lac_reader.h"
 #include "support/run_command.h"
+#include "writers/sidecar_writer.h"
 #include "writers/svg_writer.h"
 #include "zip_builder.h"
 
@@ -26,8 +27,8 @@ namespace fs = std::filesystem;
 const fs::path kCases = fs::path(KERFWRIGHT_SOURCE_DIR) / "tests/cases/drawings";
 constexpr std::string_view kExpectedMark = "== expected\n";
 
-// The project part of a case file: "== scene", "== settings" and
-// "== image NAME" sections, each running to the next "== " line.
+// The project part of a case file: "== scene", "== settings", "== image NAME"
+// and "== file PATH" sections, each running to the next "== " line.
 lacgen::ZipBuilder archiveOf(const std::string& project) {
     std::map<std::string, std::string> sections;
     std::string current;
@@ -50,19 +51,21 @@ lacgen::ZipBuilder archiveOf(const std::string& project) {
                     sections.contains("settings") ? sections["settings"] : R"({"canvas_settings":[]})");
     for (const auto& [name, content] : sections) {
         if (name.starts_with("image ")) builder.addFile("2D/Objects/" + name.substr(6), content);
+        if (name.starts_with("file ")) builder.addFile(name.substr(5), content);
     }
     return builder;
 }
 
-std::string conversionsText(const std::vector<CanvasConversion>& conversions) {
+std::string conversionsText(const LACDocument& document, const std::string& sourceName) {
     std::string out;
-    for (const CanvasConversion& c : conversions) {
+    for (const CanvasConversion& c : SVGWriter::convert(document, 5.0)) {
         out += "drawing of canvas " + std::to_string(c.canvasIndex) + " '" + c.canvasName + "', plate " +
                std::to_string(c.plateIndex) + " of " + std::to_string(c.totalPlatesInCanvas) + "\ncounts:";
         for (const auto& [layer, count] : c.layerCounts) out += " " + std::string(rawValue(layer)) + " " + std::to_string(count);
         out += "\n";
         for (const std::string& warning : c.warnings) out += "warning: " + warning + "\n";
         out += c.svg;
+        if (const auto sidecar = SidecarWriter::text(c, document, sourceName)) out += "sidecar:\n" + *sidecar;
     }
     return out;
 }
@@ -74,7 +77,7 @@ TEST(DrawingCases, ConvertAsExpected) {
         const std::size_t mark = text.find(kExpectedMark);
         const std::string project = text.substr(0, mark);
         const LACDocument document = LACReader::readFromMemory(archiveOf(project).bytes(), entry.path());
-        const std::string actual = conversionsText(SVGWriter::convert(document, 5.0));
+        const std::string actual = conversionsText(document, entry.path().stem().string() + ".lac");
         if (std::getenv("KERFWRIGHT_UPDATE_CASES") != nullptr) {
             std::ofstream(entry.path(), std::ios::binary) << project << kExpectedMark << actual;
         }
