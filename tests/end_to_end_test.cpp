@@ -2,7 +2,6 @@
 // archives built here: the files it writes, what it prints and how it exits.
 
 #include <gtest/gtest.h>
-#include <simdjson.h>
 
 #include <algorithm>
 #include <clocale>
@@ -13,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "project.h"
 #include "support/run_command.h"
 #include "session/save_outputs.h"
 #include "writers/sidecar_writer.h"
@@ -43,24 +41,6 @@ CommandResult convert(const std::vector<std::string>& inputs, const std::string&
     std::vector<std::string> arguments = {kCli, "convert", "-o", outputFolder};
     arguments.insert(arguments.end(), inputs.begin(), inputs.end());
     return runCommand(arguments);
-}
-
-// Two canvases named alike, neither divided into plates.
-std::string writeArchiveWithTwinCanvases(const std::string& folder) {
-    lacgen::ProjectSpec project;
-    for (std::int64_t index : {0, 1}) {
-        lacgen::CanvasSpec canvas;
-        canvas.index = index;
-        canvas.name = "Part";
-        canvas.objects = {lacgen::pathObject(1, "Line", "M 0 0 L 10 10", false)};
-        canvas.components = {lacgen::component(1, "1 0 0 1 0 0")};
-        canvas.processTypes = {{1, "LaserLineCut"}};
-        project.canvases.push_back(canvas);
-    }
-    project.extraEntries = {{"Metadata2D/Bench.config", "{}"}};
-    const std::string path = folder + "/twins.lac";
-    project.archive().writeTo(path);
-    return path;
 }
 
 }  // namespace
@@ -99,32 +79,6 @@ TEST(Examples, ConvertToTheExpectedFiles) {
     }
 }
 
-TEST(Examples, EverySvgIsWellFormedXml) {
-    const std::string folder = makeTemporaryFolder();
-    std::vector<std::string> inputs;
-    for (const std::string& name : kExamples) inputs.push_back(examplePath(name));
-    ASSERT_EQ(convert(inputs, folder).exitStatus, 0);
-    int checked = 0;
-    for (const std::string& file : sortedFileNames(folder)) {
-        if (fs::path(file).extension() != ".svg") continue;
-        const CommandResult lint = runCommand({"/usr/bin/xmllint", "--noout", folder + "/" + file});
-        EXPECT_EQ(lint.exitStatus, 0) << file << ": " << lint.standardError;
-        ++checked;
-    }
-    EXPECT_EQ(checked, 7);  // one coaster, three box canvases, three sheet plates
-    fs::remove_all(folder);
-}
-
-TEST(CommandLine, ListsTheWrittenFilesInOrder) {
-    const std::string folder = makeTemporaryFolder();
-    const CommandResult result = convert({examplePath("box")}, folder);
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.standardOutput, folder + "/box.Front.svg\n" + folder + "/box.Front.txt\n" + folder +
-                                         "/box.canvas-1.svg\n" + folder + "/box.canvas-1.txt\n" + folder +
-                                         "/box.Side.svg\n" + folder + "/box.Side.txt\n");
-    fs::remove_all(folder);
-}
-
 TEST(CommandLine, WritesBesideTheInputWithoutAnOutputFolder) {
     const std::string folder = makeTemporaryFolder();
     fs::copy_file(examplePath("sheet"), folder + "/My sheet.lac");
@@ -133,28 +87,6 @@ TEST(CommandLine, WritesBesideTheInputWithoutAnOutputFolder) {
     // No process configuration in this project, so no sidecars.
     EXPECT_EQ(sortedFileNames(folder), (std::vector<std::string>{"My sheet.lac", "My sheet.plate-1.svg",
                                                                   "My sheet.plate-2.svg", "My sheet.plate-3.svg"}));
-    fs::remove_all(folder);
-}
-
-TEST(CommandLine, PrefixesWarningsWithTheOutputName) {
-    const std::string folder = makeTemporaryFolder();
-    const CommandResult result = convert({examplePath("sheet")}, folder);
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.standardError,
-              "sheet.plate-1.svg: Unexpected token number(3.5) in obj_id=24\n"
-              "sheet.plate-2.svg: Unknown object type 'TextObject' at obj_id=23 \u2014 skipped\n");
-    fs::remove_all(folder);
-}
-
-TEST(CommandLine, AnUnreadableInputFailsWhileTheOthersConvert) {
-    const std::string folder = makeTemporaryFolder();
-    const std::string missing = folder + "/missing.lac";
-    const CommandResult result = convert({missing, examplePath("coaster")}, folder);
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.standardError,
-              "Failed to read missing.lac: Could not open .lac archive at " + missing + ": No such file\n");
-    EXPECT_TRUE(fs::exists(folder + "/coaster.svg"));
-    EXPECT_TRUE(fs::exists(folder + "/coaster.txt"));
     fs::remove_all(folder);
 }
 
@@ -193,99 +125,6 @@ TEST(CommandLine, WrittenFilesGetTheUsersFileModeMask) {
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
             << name;
     }
-    fs::remove_all(folder);
-}
-
-TEST(CommandLine, NumbersCanvasesThatWouldShareAFileName) {
-    const std::string folder = makeTemporaryFolder();
-    const std::string input = writeArchiveWithTwinCanvases(folder);
-    const CommandResult result = convert({input}, folder);
-    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
-    EXPECT_EQ(result.standardOutput, folder + "/twins.Part.svg\n" + folder + "/twins.Part.txt\n" + folder +
-                                         "/twins.Part-2.svg\n" + folder + "/twins.Part-2.txt\n");
-    EXPECT_NE(readFile(folder + "/twins.Part.svg"), readFile(folder + "/twins.Part-2.svg"));
-    fs::remove_all(folder);
-}
-
-TEST(CommandLine, UsageErrorsExitWithTwo) {
-    const std::vector<std::vector<std::string>> misuses = {
-        {kCli},
-        {kCli, "convert"},
-        {kCli, "convert", "--frobnicate", "x.lac"},
-        {kCli, "info"},
-        {kCli, "explode", "x.lac"},
-    };
-    for (const auto& arguments : misuses) {
-        const CommandResult result = runCommand(arguments);
-        EXPECT_EQ(result.exitStatus, 2) << arguments.size() << " arguments: " << result.standardError;
-        EXPECT_FALSE(result.standardError.empty());
-    }
-}
-
-TEST(CommandLine, HelpAndVersionSucceed) {
-    for (const std::string command : {"", "convert", "info"}) {
-        std::vector<std::string> help = {kCli};
-        if (!command.empty()) help.push_back(command);
-        std::vector<std::string> version = help;
-        help.push_back("--help");
-        version.push_back("--version");
-
-        const CommandResult helpResult = runCommand(help);
-        EXPECT_EQ(helpResult.exitStatus, 0) << command;
-        EXPECT_NE(helpResult.standardOutput.find("Usage"), std::string::npos) << command;
-        const CommandResult versionResult = runCommand(version);
-        EXPECT_EQ(versionResult.exitStatus, 0) << command;
-        EXPECT_EQ(versionResult.standardOutput, "kerfwright-cli 0.1.0\n") << command;
-    }
-}
-
-TEST(InfoCommand, JsonDescribesEveryConversion) {
-    const CommandResult result = runCommand({kCli, "info", "--json", examplePath("sheet")});
-    ASSERT_EQ(result.exitStatus, 0) << result.standardError;
-
-    simdjson::dom::parser parser;
-    simdjson::dom::element root = parser.parse(result.standardOutput);
-    EXPECT_EQ(std::string_view(root["file"]), "sheet.lac");
-    EXPECT_EQ(std::string_view(root["fileVersion"]), "1.0");
-    simdjson::dom::array conversions = root["conversions"];
-    ASSERT_EQ(conversions.size(), 3u);
-    std::int64_t plate = 1;
-    for (simdjson::dom::element conversion : conversions) {
-        EXPECT_EQ(std::int64_t(conversion["canvasIndex"]), 0);
-        EXPECT_EQ(std::string_view(conversion["canvasName"]), "Sheet");
-        EXPECT_EQ(std::int64_t(conversion["plateIndex"]), plate);
-        EXPECT_EQ(std::int64_t(conversion["totalPlatesInCanvas"]), 3);
-        EXPECT_EQ(std::string_view(conversion["outputName"]), "sheet.plate-" + std::to_string(plate) + ".svg");
-        ++plate;
-    }
-    simdjson::dom::element second = conversions.at(1);
-    EXPECT_EQ(std::int64_t(second["layerCounts"]["Score"]), 3);
-    EXPECT_EQ(simdjson::dom::object(second["layerCounts"]).size(), 1u);  // layers without placements are left out
-    EXPECT_EQ(double(second["bounds"]["minX"]), 2.0);                    // the disc at x 5 + 20 - 18, less 5 margin
-    EXPECT_EQ(double(second["bounds"]["maxX"]), 148.0);
-    simdjson::dom::array warnings = second["warnings"];
-    ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_EQ(std::string_view(warnings.at(0)), "Unknown object type 'TextObject' at obj_id=23 \u2014 skipped");
-}
-
-TEST(InfoCommand, ReadableSummaryNamesLayersAndSize) {
-    const CommandResult result = runCommand({kCli, "info", examplePath("coaster")});
-    ASSERT_EQ(result.exitStatus, 0) << result.standardError;
-    EXPECT_NE(result.standardOutput.find("Coaster  ->  coaster.svg"), std::string::npos) << result.standardOutput;
-    EXPECT_NE(result.standardOutput.find("Engrave-Fill    4\n"), std::string::npos) << result.standardOutput;
-}
-
-TEST(InfoCommand, AReadFailureExitsWithOne) {
-    const std::string folder = makeTemporaryFolder();
-    std::ofstream(folder + "/notes.lac") << "not an archive";
-    const CommandResult result = runCommand({kCli, "info", "--json", folder + "/notes.lac"});
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.standardOutput, "");
-    EXPECT_EQ(result.standardError.rfind("Failed to read notes.lac: Could not open .lac archive at " + folder +
-                                             "/notes.lac: ",
-                                         0),
-              0u)
-        << result.standardError;
     fs::remove_all(folder);
 }
 
