@@ -1,51 +1,26 @@
-#include <gtest/gtest.h>
-
-#include <optional>
-#include <string>
-#include <string_view>
+// The mapping of process types onto layers, one case per line of
+// cases/layers.tsv; the layers' colours and widths are in the golden
+// conversions (cases/drawings/every-layer.txt).
 
 #include "scene/layers.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/case_file.h"
 
 namespace kerfwright {
 namespace {
 
-struct MappingCase {
-    std::string_view processType;
-    LayerKind expected;
-};
-
-class LayerMapperTest : public testing::TestWithParam<MappingCase> {};
-
-TEST_P(LayerMapperTest, MapsExactTextToLayer) {
-    const MappingCase& c = GetParam();
-    const std::string owned(c.processType);
-    EXPECT_EQ(LayerMapper::layer(&owned), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    ProcessTypes, LayerMapperTest,
-    testing::Values(MappingCase{"LaserLineCut", LayerKind::cut}, MappingCase{"KCBasicCut", LayerKind::cut},
-                    MappingCase{"LaserLineEngrave", LayerKind::engraveLine},
-                    MappingCase{"LaserFillEngrave", LayerKind::engraveFill},
-                    MappingCase{"LaserImageEngrave", LayerKind::engraveImage},
-                    MappingCase{"KCScoreDraw", LayerKind::score}, MappingCase{"KCEngraveDraw", LayerKind::score},
-                    MappingCase{"KCPerforateDraw", LayerKind::score}, MappingCase{"KCPenDraw", LayerKind::score},
-                    MappingCase{"KCPenDrawFill", LayerKind::score},
-                    // No trimming, case folding or prefix matching.
-                    MappingCase{"laserlinecut", LayerKind::unknown}, MappingCase{" LaserLineCut", LayerKind::unknown},
-                    MappingCase{"LaserLineCut1", LayerKind::unknown}, MappingCase{"LaserLine", LayerKind::unknown},
-                    MappingCase{"", LayerKind::unknown}, MappingCase{"Cut", LayerKind::unknown}));
-
-TEST(LayerMapperAbsentTest, NoProcessTypeIsUnknownGrey) {
-    EXPECT_EQ(LayerMapper::layer(static_cast<const std::string*>(nullptr)), LayerKind::unknown);
-    EXPECT_EQ(stroke(LayerKind::unknown), std::optional<std::string_view>("#808080"));
-}
-
-TEST(LayerKindTest, FromTextIsExact) {
-    EXPECT_EQ(layerKindFromText("Engrave-Line"), LayerKind::engraveLine);
+TEST(LayerMapper, Cases) {
+    for (const testing::Case& c : testing::readCases("layers.tsv", 2)) {
+        const LayerKind layer = LayerMapper::layer(&c.fields[0]);
+        EXPECT_EQ(rawValue(layer), c.fields[1]) << c.where;
+        EXPECT_EQ(layerKindFromText(c.fields[1]), layer) << c.where;
+    }
+    EXPECT_EQ(LayerMapper::layer(nullptr), LayerKind::unknown);
     EXPECT_FALSE(layerKindFromText("engrave-line"));
-    EXPECT_FALSE(layerKindFromText("Engrave Line"));
-    EXPECT_FALSE(layerKindFromText(""));
 }
 
 }  // namespace
