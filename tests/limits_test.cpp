@@ -14,7 +14,6 @@
 #include "reading/zip_archive.h"
 #include "scene/flattener.h"
 #include "support/well_formed_xml.h"
-#include "session/save_outputs.h"
 #include "writers/svg_writer.h"
 
 namespace kerfwright {
@@ -177,14 +176,6 @@ TEST(ConversionLimitTest, DrawingsPastTheLimitAreLeftOutWithOneWarning) {
                   : std::vector<std::string>{};
         EXPECT_EQ(conversions.back().warnings, expected);
     }
-}
-
-// Saving ----------------------------------------------------------------------
-
-TEST(SaveLimitTest, PathWithNulIsRefusedRatherThanCutShort) {
-    const auto failure = writeTextAtomically(std::string("/tmp/kerfwright-a\0b.svg", 23), "text");
-    ASSERT_TRUE(failure);
-    EXPECT_TRUE(failure->description.ends_with(": Invalid argument"));
 }
 
 }  // namespace
