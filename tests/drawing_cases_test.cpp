@@ -61,7 +61,11 @@ std::string conversionsText(const LACDocument& document, const std::string& sour
     for (const CanvasConversion& c : SVGWriter::convert(document, 5.0)) {
         out += "drawing of canvas " + std::to_string(c.canvasIndex) + " '" + c.canvasName + "', plate " +
                std::to_string(c.plateIndex) + " of " + std::to_string(c.totalPlatesInCanvas) + "\ncounts:";
-        for (const auto& [layer, count] : c.layerCounts) out += " " + std::string(rawValue(layer)) + " " + std::to_string(count);
+        for (const auto& [layer, count] : c.layerCounts) {
+            out += ' ';
+            out += rawValue(layer);
+            out += ' ' + std::to_string(count);
+        }
         out += "\n";
         for (const std::string& warning : c.warnings) out += "warning: " + warning + "\n";
         out += c.svg;

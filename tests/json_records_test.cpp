@@ -11,25 +11,19 @@
 
 #include "support/case_file.h"
 #include "text/number_text.h"
+#include "values/overloaded.h"
 
 namespace kerfwright {
 namespace {
 
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
-
 std::string number(double value) { return text::shortestRoundTrip(value); }
 std::string point(Point2D p) { return "(" + number(p.x) + "," + number(p.y) + ")"; }
-std::string optionalText(const std::optional<std::string>& text) { return text ? "'" + *text + "'" : "-"; }
 
 std::string componentsText(const std::vector<LACComponent>& components) {
     std::string out = "[";
     for (const LACComponent& c : components) {
-        out += (out.size() > 1 ? " " : "") + std::to_string(c.objId) + ":'" + c.transformString + "'";
+        if (out.size() > 1) out += ' ';
+        out += std::to_string(c.objId) + ":'" + c.transformString + "'";
     }
     return out + "]";
 }
@@ -55,13 +49,13 @@ std::string kindText(const LACObject::Kind& kind) {
 
 // "canvas 0 '' [1:'t'] {path id=3 ...}", canvases joined by " | ".
 std::string sceneText(const RawLACDocument& scene) {
-    std::string out = "application " + optionalText(scene.application) + " version " + optionalText(scene.fileVersion);
+    std::string out = "application " + testing::quotedOrDash(scene.application) + " version " + testing::quotedOrDash(scene.fileVersion);
     for (const RawCanvas& raw : scene.canvasList) {
         const LACCanvas canvas = toCanvas(raw);
         out += " | canvas " + std::to_string(canvas.index) + " '" + canvas.name + "' " + componentsText(canvas.components);
         for (const LACObject& o : canvas.objects) {
             out += " {" + o.rawType + (o.type ? "" : "?") + " " + std::to_string(o.id) + " '" + o.name + "' " +
-                   optionalText(o.color);
+                   testing::quotedOrDash(o.color);
             for (const std::string& flag : o.flags) out += " #" + flag;
             out += " " + kindText(o.kind) + "}";
         }
@@ -73,13 +67,13 @@ std::string sceneText(const RawLACDocument& scene) {
 std::string settingsText(const RawProcessSettings& raw) {
     std::string out = "settings";
     for (const auto& [canvas, types] : toProcessSettings(raw).perCanvas) {
-        out += " " + std::to_string(canvas) + ":";
-        for (const auto& [id, type] : types) out += " " + std::to_string(id) + "=" + type;
+        out += ' ' + std::to_string(canvas) + ':';
+        for (const auto& [id, type] : types) out += ' ' + std::to_string(id) + '=' + type;
     }
     out += " | plates";
     for (const auto& [canvas, plates] : plateComponentsByCanvas(raw)) {
-        out += " " + std::to_string(canvas) + ":";
-        for (const Plate& plate : plates) out += " " + componentsText(plate);
+        out += ' ' + std::to_string(canvas) + ':';
+        for (const Plate& plate : plates) out += ' ' + componentsText(plate);
     }
     return out;
 }

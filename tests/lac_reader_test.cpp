@@ -27,16 +27,6 @@ LACDocument readBytes(const std::string& archiveBytes) {
     return LACReader::readFromMemory(archiveBytes, "/projects/p.lac");
 }
 
-// The description of the error that reading raises, or "read" when none.
-std::string readFailure(const std::string& archiveBytes) {
-    try {
-        readBytes(archiveBytes);
-    } catch (const LACReadError& error) {
-        return error.description();
-    }
-    return "read";
-}
-
 std::filesystem::path scratchFile(const std::string& name) {
     return std::filesystem::path(::testing::TempDir()) / ("lac_reader_" + name);
 }
@@ -176,7 +166,7 @@ std::string readingText(const std::string& archive) {
     if (!document.processConfig) return out + "; config: none";
     const LACProcessConfig& config = *document.processConfig;
     out += "; config: material " + (config.material ? config.material->name : "-") + ", machine " +
-           (config.machineName ? "'" + *config.machineName + "'" : "-");
+           testing::quotedOrDash(config.machineName);
     for (const auto& [type, settings] : config.laserSettings) {
         out += ", " + type + " at " + text::shortestRoundTrip(settings.speedMmPerSecond) + " mm/s";
     }

@@ -7,16 +7,10 @@
 
 #include "support/case_file.h"
 #include "text/number_text.h"
+#include "values/overloaded.h"
 
 namespace kerfwright {
 namespace {
-
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
 
 void appendPoints(std::string& out, std::initializer_list<Point2D> points) {
     for (const Point2D& p : points) out += ' ' + text::shortestRoundTrip(p.x) + ' ' + text::shortestRoundTrip(p.y);

@@ -16,7 +16,6 @@
 namespace kerfwright {
 namespace {
 
-std::string optionalText(const std::optional<std::string>& text) { return text ? "'" + *text + "'" : "-"; }
 std::string optionalNumber(const std::optional<double>& value) { return value ? text::shortestRoundTrip(*value) : "-"; }
 
 // "material 'Birch' id - vendor - thickness 3 category -; machine -; settings LaserLineEngrave 0% 0 mm/s 1 air - scan -".
@@ -25,13 +24,13 @@ std::string configText(const std::string& fileName, const std::string& json) {
     const json::JsonValue root = std::get<json::ParsedJson>(parsed).root();
     std::string out = "material ";
     if (const auto material = ProcessConfig::parseMaterialConfig(root)) {
-        out += "'" + material->name + "' id " + optionalText(material->materialId) + " vendor " +
-               optionalText(material->vendor) + " thickness " + optionalNumber(material->thicknessMm) + " category " +
-               optionalText(material->category);
+        out += "'" + material->name + "' id " + testing::quotedOrDash(material->materialId) + " vendor " +
+               testing::quotedOrDash(material->vendor) + " thickness " + optionalNumber(material->thicknessMm) + " category " +
+               testing::quotedOrDash(material->category);
     } else {
         out += "-";
     }
-    out += "; machine " + optionalText(ProcessConfig::parseMachineConfig(root, fileName)) + "; settings";
+    out += "; machine " + testing::quotedOrDash(ProcessConfig::parseMachineConfig(root, fileName)) + "; settings";
     for (const auto& [type, s] : ProcessConfig::parseProcessConfig(root)) {
         out += " " + type + " (" + s.processType + ") " + text::shortestRoundTrip(s.maxPowerPercent) + "% " +
                text::shortestRoundTrip(s.speedMmPerSecond) + " mm/s " + std::to_string(s.numberOfPasses) +

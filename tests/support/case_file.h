@@ -4,6 +4,7 @@
 // field, \t, \n, \r, \\ and \xHH stand for the bytes no line can hold, so
 // that any text, malformed UTF-8 included, can be written down.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@ struct Case {
     std::string where;  // "file.tsv:line", for failure messages
     std::vector<std::string> fields;
 };
+
+// A text in single quotes, or "-" when there is none: how case files write
+// an optional text.
+inline std::string quotedOrDash(const std::optional<std::string>& text) { return text ? "'" + *text + "'" : "-"; }
 
 // Every case of tests/cases/NAME; a case with another number of fields fails the test.
 std::vector<Case> readCases(const std::string& name, std::size_t fieldCount);

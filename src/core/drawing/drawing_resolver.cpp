@@ -15,6 +15,7 @@
 #include "text/number_text.h"
 #include "text/svg_format.h"
 #include "values/input_limits.h"
+#include "values/overloaded.h"
 
 namespace kerfwright {
 
@@ -35,14 +36,6 @@ constexpr BoundingBox kDefaultBox{0, 0, 100, 100};
 constexpr std::uint64_t kElementLineAllowance = 64;
 // The text of a placement matrix, six numbers of at most 13 characters each.
 constexpr std::uint64_t kMatrixTextAllowance = 96;
-
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-// Spelled out for compilers without class template argument deduction for aggregates.
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
 
 template <class... Pieces>
 std::string concatenated(const Pieces&... pieces) {

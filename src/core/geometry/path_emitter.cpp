@@ -99,8 +99,8 @@ struct Outline {
         appendPointWithBlank(cubic.end);
     }
 
-    // A cubic measured from where the pen stands: its end and the extremes
-    // between, and the start only where asked.
+    // A cubic drawn from `start`: its end and the extremes between; the
+    // start is for the caller to add.
     void measureCubic(Point2D start, const Cubic& cubic) {
         path.bounds.include(cubic.end);
         includeCubicExtremes(start, cubic, path.bounds);
