@@ -194,16 +194,4 @@ TEST_F(ConvertJobs, TheProgressBarOnATerminalLeavesEveryLineWhole) {
     EXPECT_TRUE(shown.ends_with("\r\033[K")) << shown;
 }
 
-TEST(ConvertJobsOption, AJobCountThatIsNoWholeNumberFromOneUpIsAUsageError) {
-    const std::string folder = makeTemporaryFolder();
-    const std::string input = folder + "/one.lac";
-    lacgen::smallProject(1).archive().writeTo(input);
-    for (const std::string jobs : {"0", "-1", "x", "1.5", "", "99999999999"}) {
-        const CommandResult result = runCommand({kCli, "convert", "-j", jobs, "-o", folder + "/out", input});
-        EXPECT_EQ(result.exitStatus, 2) << "-j '" << jobs << "'";
-        EXPECT_FALSE(fs::exists(folder + "/out/one.svg")) << "-j '" << jobs << "'";
-    }
-    fs::remove_all(folder);
-}
-
 }  // namespace

@@ -79,55 +79,6 @@ TEST(Examples, ConvertToTheExpectedFiles) {
     }
 }
 
-TEST(CommandLine, WritesBesideTheInputWithoutAnOutputFolder) {
-    const std::string folder = makeTemporaryFolder();
-    fs::copy_file(examplePath("sheet"), folder + "/My sheet.lac");
-    const CommandResult result = runCommand({kCli, "convert", folder + "/My sheet.lac"});
-    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
-    // No process configuration in this project, so no sidecars.
-    EXPECT_EQ(sortedFileNames(folder), (std::vector<std::string>{"My sheet.lac", "My sheet.plate-1.svg",
-                                                                  "My sheet.plate-2.svg", "My sheet.plate-3.svg"}));
-    fs::remove_all(folder);
-}
-
-TEST(CommandLine, AFailedWriteStopsThatInputOnly) {
-    const std::string folder = makeTemporaryFolder();
-    const std::string blocker = folder + "/not-a-folder";
-    std::ofstream(blocker) << "x";
-    const CommandResult result = convert({examplePath("coaster")}, blocker + "/out");
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.standardOutput, "");
-    EXPECT_EQ(result.standardError.rfind("Failed to save: ", 0), 0u) << result.standardError;
-    EXPECT_NE(result.standardError.find(blocker + "/out/coaster.svg"), std::string::npos) << result.standardError;
-    fs::remove_all(folder);
-}
-
-TEST(CommandLine, ASidecarThatCannotBeWrittenFailsTheInput) {
-    const std::string folder = makeTemporaryFolder();
-    fs::create_directory(folder + "/coaster.txt");  // the sidecar's name, taken by a folder
-    const CommandResult result = convert({examplePath("coaster")}, folder);
-    EXPECT_EQ(result.exitStatus, 1);
-    // The SVG was written and stays; the sidecar's failure is said like any other.
-    EXPECT_EQ(result.standardOutput, folder + "/coaster.svg\n");
-    EXPECT_EQ(result.standardError, "Failed to save: Could not write \"" + folder + "/coaster.txt\": Is a directory\n");
-    EXPECT_EQ(readFile(folder + "/coaster.svg"), readFile(kSourceDir + "/examples/expected/coaster/coaster.svg"));
-    fs::remove_all(folder);
-}
-
-TEST(CommandLine, WrittenFilesGetTheUsersFileModeMask) {
-    const std::string folder = makeTemporaryFolder();
-    const CommandResult result = runCommand(
-        {"/bin/sh", "-c", "umask 027 && exec \"$0\" convert -o \"$1\" \"$2\"", KERFWRIGHT_CLI_PATH, folder,
-         examplePath("coaster")});
-    ASSERT_EQ(result.exitStatus, 0) << result.standardError;
-    for (const char* name : {"/coaster.svg", "/coaster.txt"}) {
-        EXPECT_EQ(fs::status(folder + name).permissions(),
-                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
-            << name;
-    }
-    fs::remove_all(folder);
-}
-
 // A desktop application sets the process locale from the user's settings;
 // with a comma as decimal separator, C's number formatting would change.
 TEST(Locale, OutputIsTheSameUnderACommaDecimalLocale) {

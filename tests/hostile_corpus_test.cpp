@@ -267,33 +267,6 @@ TEST_F(HostileCorpusTest, LyingAndSharedEntriesConvertFromWhatTheyHold) {
     EXPECT_EQ(countOf(svgOf(shared, "overlapping-entries.svg"), "base64,c2hhcmVkIGltYWdlIGJ5dGVz\""), 2u);
 }
 
-TEST_F(HostileCorpusTest, OddCanvasNamesStayInsideTheFolder) {
-    const Outcome outcome = convert("odd-names.lac", hostile::oddNames());
-    EXPECT_EQ(outcome.exitStatus, 0);
-    EXPECT_EQ(outcome.files, (std::vector<std::string>{
-                                 "odd-names.\x01\x1f\x7f.svg", "odd-names. .svg", "odd-names.\"&<>'.svg",
-                                 "odd-names.*?|:.svg", "odd-names.-.svg", "odd-names...-escape.svg", "odd-names....svg",
-                                 "odd-names...svg", "odd-names.C:\\x.svg", "odd-names.a\\b.svg",
-                                 "odd-names.canvas-12.svg", "odd-names.line\nbreak.svg", "odd-names.tab\there.svg",
-                                 "odd-names.\xF0\x9F\x98\x80.svg"}));
-}
-
-TEST_F(HostileCorpusTest, NameTooLongForTheFileSystemFailsToSaveAndLeavesNoTemporary) {
-    const Outcome outcome = convert("too-long-name.lac", hostile::tooLongName());
-    const fs::path tooLong = outcome.outputFolder / ("too-long-name." + std::string(300, 'x') + ".svg");
-    EXPECT_EQ(outcome.exitStatus, 1);
-    EXPECT_EQ(outcome.standardError, "Failed to save: Could not write \"" + tooLong.string() + "\": File name too long\n");
-    EXPECT_EQ(outcome.files, (std::vector<std::string>{"too-long-name.short.svg"}));
-}
-
-TEST_F(HostileCorpusTest, NameWithNulFailsToSaveInsteadOfWritingAShorterName) {
-    const Outcome outcome = convert("nul-in-name.lac", hostile::nulInName());
-    const fs::path withNul = outcome.outputFolder / std::string("nul-in-name.a\0b.svg", 19);
-    EXPECT_EQ(outcome.exitStatus, 1);
-    EXPECT_EQ(outcome.standardError, "Failed to save: Could not write \"" + withNul.string() + "\": Invalid argument\n");
-    EXPECT_TRUE(outcome.files.empty());
-}
-
 // A machine short of memory: the project is reported as unreadable and the
 // next one is still converted, rather than the tool being torn down.
 TEST_F(HostileCorpusTest, RunningOutOfMemoryIsReportedLikeAnUnreadableFile) {

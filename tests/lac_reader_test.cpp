@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "reading/lac_reader.h"
+#include "support/archive_recipe.h"
 #include "support/case_file.h"
 #include "text/number_text.h"
 #include "zip_builder.h"
@@ -14,7 +15,6 @@ namespace kerfwright {
 namespace {
 
 using lacgen::ZipBuilder;
-using lacgen::ZipEntry;
 
 const std::string scenePath = "2D/2dmodel.json";
 const std::string settingsPath = "Metadata2D/project_settings.json";
@@ -109,48 +109,6 @@ TEST(LACReaderTest, ReadsAFileFromDisk) {
 
 // ---- archives from recipes: cases/archive-reading.tsv ----
 
-// One entry of a recipe: "[stored:][badcrc:][dir:|link:]NAME=CONTENT", or
-// "scene" and "settings" for the smallest valid required entries.
-ZipEntry entryOf(std::string recipe) {
-    if (recipe == "scene") return ZipEntry{scenePath, minimalScene};
-    if (recipe == "settings") return ZipEntry{settingsPath, minimalSettings};
-    ZipEntry entry;
-    const auto take = [&](std::string_view flag) {
-        if (!recipe.starts_with(flag)) return false;
-        recipe.erase(0, flag.size());
-        return true;
-    };
-    for (bool more = true; more;) {
-        more = false;
-        if (take("stored:")) more = true, entry.deflate = false;
-        if (take("badcrc:")) more = true, entry.corruptChecksum = true;
-        if (take("dir:")) more = true, entry.type = ZipEntry::Type::directory;
-        if (take("link:")) more = true, entry.type = ZipEntry::Type::symlink;
-    }
-    const std::size_t equals = recipe.find('=');
-    entry.name = recipe.substr(0, equals);
-    if (equals != std::string::npos) entry.data = recipe.substr(equals + 1);
-    return entry;
-}
-
-// Entries joined by " | "; "truncated N" drops the archive's last N bytes.
-std::string archiveOf(const std::string& recipe) {
-    ZipBuilder builder;
-    std::size_t dropped = 0;
-    for (std::size_t start = 0; start <= recipe.size();) {
-        const std::size_t end = std::min(recipe.find(" | ", start), recipe.size());
-        const std::string part = recipe.substr(start, end - start);
-        if (part.starts_with("truncated ")) {
-            dropped = std::stoul(part.substr(10));
-        } else if (!part.empty()) {
-            builder.add(entryOf(part));
-        }
-        start = end + 3;
-    }
-    const std::string bytes = builder.bytes();
-    return bytes.substr(0, bytes.size() - dropped);
-}
-
 // What was read of the images and configuration files, or the failure.
 std::string readingText(const std::string& archive) {
     LACDocument document;
@@ -177,7 +135,7 @@ TEST(LACReaderTest, ArchiveCases) {
     for (const testing::Case& c : testing::readCases("archive-reading.tsv", 2)) {
         const std::string archive = c.fields[0] == "not an archive" ? "hello, this is no archive"
                                     : c.fields[0] == "no bytes"     ? ""
-                                                                    : archiveOf(c.fields[0]);
+                                                                    : testing::archiveOf(testing::recipeParts(c.fields[0]));
         EXPECT_EQ(readingText(archive), c.fields[1]) << c.where;
     }
 }

@@ -8,11 +8,9 @@
 #include <vector>
 
 #include "values/input_limits.h"
-#include "project.h"
-#include "raw_zip.h"
-#include "reading/lac_reader.h"
 #include "reading/zip_archive.h"
 #include "scene/flattener.h"
+#include "support/archive_recipe.h"
 #include "support/well_formed_xml.h"
 #include "writers/svg_writer.h"
 
@@ -55,9 +53,7 @@ std::size_t countOf(const std::string& text, const std::string& needle) {
 // Archive extraction -------------------------------------------------------
 
 TEST(ExtractionLimitTest, StopsJustPastTheLimitWhateverTheHeadersDeclare) {
-    hostile::RawEntry entry = hostile::honestEntry("a.txt", std::string(1000, 'a'));
-    entry.declaredSize = 10;
-    const std::string bytes = hostile::rawArchive({entry});
+    const std::string bytes = testing::archiveOf({"size=10:a.txt=<<1000*a>>"});
     const auto opened = zip::Archive::openInMemory(bytes);
     const auto& archive = std::get<zip::Archive>(opened);
     EXPECT_EQ(std::get<std::string>(archive.extract(archive.entries()[0], 1000)), std::string(1000, 'a'));
@@ -66,27 +62,12 @@ TEST(ExtractionLimitTest, StopsJustPastTheLimitWhateverTheHeadersDeclare) {
 
 TEST(ExtractionLimitTest, EntryLongerThanWhatIsHeldWhileMeasuringComesOutWhole) {
     constexpr std::uint64_t mebibytes = limits::kEntryBytesHeldWhileMeasuring / limits::kMebibyte + 1;
-    hostile::RawEntry entry{"zeros", hostile::deflatedZeros(mebibytes), 8, hostile::crcOfZeros(mebibytes), 0, {}};
-    const std::string bytes = hostile::rawArchive({entry});
+    const std::string bytes = testing::archiveOf({"size=0:zeros:zeros=" + std::to_string(mebibytes)});
     const auto opened = zip::Archive::openInMemory(bytes);
     const auto& archive = std::get<zip::Archive>(opened);
     const auto extracted = archive.extract(archive.entries()[0]);
     ASSERT_TRUE(std::holds_alternative<std::string>(extracted));
     EXPECT_EQ(std::get<std::string>(extracted), std::string(mebibytes * limits::kMebibyte, '\0'));
-}
-
-TEST(ExtractionLimitTest, ConfigurationPastTheLimitIsSkippedLikeAnyUnreadableOne) {
-    lacgen::ProjectSpec project;
-    project.canvases.push_back({});
-    constexpr std::uint64_t pastLimit = limits::kMaxEntryBytes / limits::kMebibyte + 1;
-    const std::string bytes = hostile::rawArchive({
-        hostile::honestEntry("2D/2dmodel.json", project.sceneJson().dump()),
-        hostile::honestEntry("Metadata2D/project_settings.json", project.settingsJson().dump()),
-        {"Metadata2D/bomb.config", hostile::deflatedZeros(pastLimit), 8, hostile::crcOfZeros(pastLimit), 0, {}},
-        hostile::honestEntry("Metadata2D/machine.config", R"({"machine_name":"Bench"})"),
-    });
-    const LACDocument document = LACReader::readFromMemory(bytes, "bomb.lac");
-    EXPECT_EQ(document.canvases.size(), 1u);
 }
 
 // Flattening ----------------------------------------------------------------

@@ -171,19 +171,5 @@ TEST_F(SaveOutputsFolderTest, SaveAllWithoutConfigurationWritesNoSidecars) {
     EXPECT_EQ(contents(folder_ / "box.Front-2.svg"), document.conversions[1].svg);
 }
 
-TEST_F(SaveOutputsFolderTest, SaveAllStopsAtTheFirstFailedSvg) {
-    const LoadedDocument document =
-        withMachine(loaded("/p/box.lac", {conversion(0, "A"), conversion(1, "B"), conversion(2, "C")}));
-    fs::create_directories(folder_ / "box.B.svg" / "blocker");
-
-    const SaveOutcome outcome = saveAll(document, folder_);
-    EXPECT_EQ(outcome.failureMessage,
-              "Failed to save: Could not write \"" + (folder_ / "box.B.svg").string() + "\": Is a directory");
-    ASSERT_EQ(outcome.saved.size(), 1u);
-    EXPECT_EQ(outcome.saved[0].svgPath, folder_ / "box.A.svg");
-    EXPECT_EQ(outcome.saved[0].sidecarPath, folder_ / "box.A.txt");
-    EXPECT_EQ(entries(folder_), (std::vector<std::string>{"box.A.svg", "box.A.txt", "box.B.svg"}));
-}
-
 }  // namespace
 }  // namespace kerfwright

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "reading/stored_bytes.h"
-#include "raw_zip.h"
 #include "reading/zip_archive.h"
 #include "zip_builder.h"
 #include "zip_bytes.h"
@@ -65,9 +64,9 @@ TEST(StoredBytesTest, ArchiveKeepsADeflatedEntryCompressedAfterCheckingIt) {
 TEST(StoredBytesTest, StreamRunningOnPastItsEndIsNotKept) {
     // The entry's data runs on for a hundred kilobytes after the stream ends:
     // kept compressed, each name for it would cost that much.
-    hostile::RawEntry entry = hostile::honestEntry("padded", "tiny");
-    entry.payload += std::string(100000, 'j');
-    const std::string archiveBytes = hostile::rawArchive({entry});
+    lacgen::ZipEntry entry{"padded", ""};
+    entry.deflated = {lacgen::deflateRaw("tiny", 9, 8) + std::string(100000, 'j'), lacgen::crc32Of("tiny"), 4};
+    const std::string archiveBytes = lacgen::ZipBuilder().add(entry).bytes();
     const auto opened = zip::Archive::openInMemory(archiveBytes);
     const auto& archive = std::get<zip::Archive>(opened);
     const auto stored = archive.extractStored(*archive.find("padded"));

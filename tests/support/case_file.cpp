@@ -15,6 +15,8 @@ int hexValue(char c) {
     return -1;
 }
 
+}  // namespace
+
 std::string unescaped(const std::string& field, const std::string& where) {
     std::string out;
     for (std::size_t i = 0; i < field.size(); ++i) {
@@ -41,8 +43,6 @@ std::string unescaped(const std::string& field, const std::string& where) {
     }
     return out;
 }
-
-}  // namespace
 
 std::vector<Case> readCases(const std::string& name, std::size_t fieldCount) {
     const std::string path = std::string(KERFWRIGHT_SOURCE_DIR) + "/tests/cases/" + name;

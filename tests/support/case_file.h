@@ -19,6 +19,9 @@ struct Case {
 // an optional text.
 inline std::string quotedOrDash(const std::optional<std::string>& text) { return text ? "'" + *text + "'" : "-"; }
 
+// The text a field of a case file stands for; a bad escape fails the test at `where`.
+std::string unescaped(const std::string& field, const std::string& where);
+
 // Every case of tests/cases/NAME; a case with another number of fields fails the test.
 std::vector<Case> readCases(const std::string& name, std::size_t fieldCount);
 

@@ -1,19 +1,42 @@
 #include "support/run_command.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-extern char** environ;
+#include <thread>
 
 namespace kerfwright::testing {
+namespace {
+
+constexpr auto kDeadline = std::chrono::seconds(120);
+
+// In the child between fork and exec: only calls that are safe there.
+[[noreturn]] void execute(const std::vector<char*>& argv, const RunOptions& options, const std::string& outPath,
+                          const std::string& errPath) {
+    if (options.addressSpaceMebibytes) {
+        const rlim_t bytes = static_cast<rlim_t>(*options.addressSpaceMebibytes) << 20;
+        const rlimit space{bytes, bytes};
+        setrlimit(RLIMIT_AS, &space);
+    }
+    umask(options.fileModeMask);
+    dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
+    dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
+    dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
+}  // namespace
 
 std::string makeTemporaryFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kerfwright-test-XXXXXX").string();
@@ -29,36 +52,32 @@ std::string readFile(const std::string& path) {
     return content.str();
 }
 
-CommandResult runCommand(const std::vector<std::string>& arguments, const std::vector<std::string>& environment) {
+CommandResult runCommand(const std::vector<std::string>& arguments, const RunOptions& options) {
     const std::string folder = makeTemporaryFolder();
     const std::string outPath = folder + "/stdout";
     const std::string errPath = folder + "/stderr";
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    std::vector<std::string> envStrings;
-    for (char** entry = environ; *entry != nullptr; ++entry) envStrings.emplace_back(*entry);
-    envStrings.insert(envStrings.end(), environment.begin(), environment.end());
-    std::vector<char*> envp;
-    for (std::string& entry : envStrings) envp.push_back(entry.data());
-    envp.push_back(nullptr);
+    std::vector<std::string> environment = options.environment;
+    for (std::string& entry : environment) putenv(entry.data());
 
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) throw std::runtime_error("cannot start " + arguments[0]);
+    const pid_t pid = fork();
+    if (pid == 0) execute(argv, options, outPath, errPath);
+    for (const std::string& entry : options.environment) unsetenv(entry.substr(0, entry.find('=')).c_str());
+    if (pid < 0) throw std::runtime_error("cannot start " + arguments[0]);
 
+    const auto deadline = std::chrono::steady_clock::now() + kDeadline;
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage{};
+    for (auto pause = std::chrono::microseconds(100); wait4(pid, &status, WNOHANG, &usage) == 0;) {
+        if (std::chrono::steady_clock::now() > deadline) kill(pid, SIGKILL);
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::microseconds(20000));
+    }
     CommandResult result;
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.peakResidentKiB = usage.ru_maxrss;
     result.standardOutput = readFile(outPath);
     result.standardError = readFile(errPath);
     std::filesystem::remove_all(folder);

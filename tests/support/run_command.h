@@ -1,20 +1,27 @@
 #pragma once
 // Runs a program the way a user's shell would, capturing what it prints.
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace kerfwright::testing {
 
-struct CommandResult {
-    int exitStatus = -1;  // -1 when the program did not exit normally
-    std::string standardOutput;
-    std::string standardError;
+struct RunOptions {
+    std::vector<std::string> environment;  // "NAME=value", added to the current environment
+    unsigned fileModeMask = 022;
+    std::optional<long> addressSpaceMebibytes;  // the most memory the program may map
 };
 
-// `environment` entries ("NAME=value") are added to the current environment.
-CommandResult runCommand(const std::vector<std::string>& arguments,
-                         const std::vector<std::string>& environment = {});
+struct CommandResult {
+    int exitStatus = -1;  // -1 when the program did not exit normally or passed the deadline
+    std::string standardOutput;
+    std::string standardError;
+    long peakResidentKiB = 0;
+};
+
+// Waits two minutes at most: a hang guard, not a measurement.
+CommandResult runCommand(const std::vector<std::string>& arguments, const RunOptions& options = {});
 
 // A fresh, empty folder under the system's temporary folder.
 std::string makeTemporaryFolder();

@@ -85,20 +85,6 @@ std::string projectWithName(std::string_view rawJsonName) {
     return storedArchive(replaced(project.sceneJson().dump(), quoted, rawJsonName), project.settingsJson().dump());
 }
 
-lacgen::ProjectSpec namedCanvases(const std::vector<std::string>& names) {
-    lacgen::ProjectSpec project;
-    std::int64_t index = 0;
-    for (const std::string& name : names) {
-        lacgen::CanvasSpec canvas;
-        canvas.index = index++;
-        if (!name.empty()) canvas.name = name;
-        canvas.objects = {lacgen::pathObject(1, name, "M 0 0 L 10 10", false)};
-        canvas.components = {lacgen::component(1, std::string(kIdentity))};
-        project.canvases.push_back(std::move(canvas));
-    }
-    return project;
-}
-
 }  // namespace
 
 std::string inflationBomb() {
@@ -205,18 +191,6 @@ std::string truncatedArchive() {
     return whole.substr(0, whole.size() / 2);
 }
 
-std::vector<std::string> oddCanvasNames() {
-    return {"..",          "../escape",   "a\\b",          std::string("\x01\x1f\x7f", 3), "line\nbreak",
-            "tab\there",   "\"&<>'",      "\xF0\x9F\x98\x80", " ",                          ".",
-            "/",           "C:\\x",       "",              "*?|:"};
-}
-
-std::string oddNames() { return namedCanvases(oddCanvasNames()).archive().bytes(); }
-
-std::string tooLongName() { return namedCanvases({"short", std::string(300, 'x')}).archive().bytes(); }
-
-std::string nulInName() { return namedCanvases({std::string("a\0b", 3), "ok"}).archive().bytes(); }
-
 std::string extremeNumbers() {
     const double huge = 1e308;
     lacgen::ProjectSpec project = oneCanvas(
@@ -253,9 +227,6 @@ std::vector<HostileArchive> corpus() {
         {"duplicate-entries.lac", duplicateEntries},
         {"overlapping-entries.lac", overlappingEntries},
         {"truncated.lac", truncatedArchive},
-        {"odd-names.lac", oddNames},
-        {"too-long-name.lac", tooLongName},
-        {"nul-in-name.lac", nulInName},
         {"extreme-numbers.lac", extremeNumbers},
         {"invalid-utf8.lac", invalidUtf8},
         {"lone-surrogate.lac", loneSurrogate},

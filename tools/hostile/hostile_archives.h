@@ -36,22 +36,12 @@ std::string duplicateEntries();
 std::string overlappingEntries();
 // The first half of a valid archive.
 std::string truncatedArchive();
-// Canvases and objects named with every kind of odd character a file system
-// or an XML writer may trip over.
-std::string oddNames();
-// Two canvases, one named longer than a file name may be.
-std::string tooLongName();
-// Two canvases, one named with a NUL character.
-std::string nulInName();
 // 1e308, -1e308 and -0 in every number of the scene.
 std::string extremeNumbers();
 // A name holding bytes that are not UTF-8.
 std::string invalidUtf8();
 // A name holding an escaped lone surrogate.
 std::string loneSurrogate();
-
-// The names oddNames() gives its canvases, in order.
-std::vector<std::string> oddCanvasNames();
 
 struct HostileArchive {
     std::string fileName;  // such as "inflation-bomb.lac"

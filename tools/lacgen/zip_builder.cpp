@@ -61,11 +61,18 @@ EncodedEntry encode(const ZipEntry& entry) {
     EncodedEntry encoded;
     encoded.name = storedName(entry);
     encoded.flags = isAscii(encoded.name) ? 0 : utf8NameFlag;
-    encoded.method = entry.deflate ? methodDeflate : methodStored;
-    encoded.crc = crc32Of(entry.data);
+    encoded.method = entry.deflate || entry.deflated ? methodDeflate : methodStored;
+    if (entry.deflated) {
+        encoded.crc = entry.deflated->crc;
+        encoded.payload = entry.deflated->stream;
+        encoded.uncompressedSize = entry.deflated->size;
+    } else {
+        encoded.crc = crc32Of(entry.data);
+        encoded.payload = entry.deflate ? deflateRaw(entry.data, Z_DEFAULT_COMPRESSION, 8) : entry.data;
+        encoded.uncompressedSize = static_cast<std::uint32_t>(entry.data.size());
+    }
     if (entry.corruptChecksum) encoded.crc ^= 0xffffffffu;
-    encoded.payload = entry.deflate ? deflateRaw(entry.data, Z_DEFAULT_COMPRESSION, 8) : entry.data;
-    encoded.uncompressedSize = static_cast<std::uint32_t>(entry.data.size());
+    encoded.uncompressedSize = entry.declaredSize.value_or(encoded.uncompressedSize);
     encoded.externalAttributes = externalAttributes(entry.type);
     return encoded;
 }
@@ -129,10 +136,22 @@ ZipBuilder& ZipBuilder::addFile(std::string name, std::string data) {
 std::string ZipBuilder::bytes() const {
     std::string archive;
     std::string centralDirectory;
+    std::vector<EncodedEntry> encodedEntries;
+    std::vector<std::uint32_t> offsets;
     for (const ZipEntry& entry : entries_) {
-        const EncodedEntry encoded = encode(entry);
-        putCentralHeader(centralDirectory, encoded, static_cast<std::uint32_t>(archive.size()));
-        putLocalEntry(archive, encoded);
+        if (entry.sharesDataOf) {
+            // A record that shares data describes that data, not its own.
+            EncodedEntry shared = encodedEntries.at(*entry.sharesDataOf);
+            shared.name = storedName(entry);
+            putCentralHeader(centralDirectory, shared, offsets.at(*entry.sharesDataOf));
+            encodedEntries.push_back(std::move(shared));
+            offsets.push_back(offsets.at(*entry.sharesDataOf));
+            continue;
+        }
+        encodedEntries.push_back(encode(entry));
+        offsets.push_back(static_cast<std::uint32_t>(archive.size()));
+        putCentralHeader(centralDirectory, encodedEntries.back(), offsets.back());
+        putLocalEntry(archive, encodedEntries.back());
     }
     const std::size_t directoryOffset = archive.size();
     archive += centralDirectory;

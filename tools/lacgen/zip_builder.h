@@ -1,9 +1,12 @@
 #pragma once
 // A small ZIP writer for making .lac projects, including deliberately damaged
 // ones for tests: wrong checksums, duplicate names, directory and symbolic-link
-// entries, truncated archives.
+// entries, declared sizes that do not match the data, DEFLATE streams made
+// elsewhere (such as one that inflates to gigabytes), and central records that
+// share one entry's data.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +20,19 @@ struct ZipEntry {
     bool deflate = true;            // DEFLATE, else stored
     Type type = Type::file;         // written as Unix mode bits
     bool corruptChecksum = false;   // store a CRC-32 that does not match the data
+    // The uncompressed size the headers claim, when not the true one.
+    std::optional<std::uint32_t> declaredSize{};
+    // Written as the entry's DEFLATE data instead of `data`, with its CRC-32
+    // and uncompressed size given.
+    struct Deflated {
+        std::string stream;
+        std::uint32_t crc = 0;
+        std::uint32_t size = 0;
+    };
+    std::optional<Deflated> deflated{};
+    // No data of its own: the central record points at the data of this
+    // earlier entry, under its own name.
+    std::optional<std::size_t> sharesDataOf{};
 };
 
 class ZipBuilder {

@@ -1,0 +1,26 @@
+#pragma once
+// Archives written down as recipes, one entry per part:
+//
+//   [stored:][badcrc:][dir:|link:][size=N:][zeros:][same:]NAME=CONTENT
+//
+// "scene" and "settings" alone are the smallest valid required entries, and
+// "scene=…" and "settings=…" name those two entries short. In CONTENT,
+// <<N*TEXT>> stands for TEXT written N times, with {i} and {i+1} in it
+// replaced by the count from 1 and the count after it. "size=N" makes the
+// headers claim N bytes whatever the data is; "zeros" makes the data CONTENT
+// mebibytes of zero bytes, a DEFLATE stream made in milliseconds however
+// large; "same" entries hold no data of their own but share the data of the
+// earlier entry that CONTENT names. The part "truncated N" drops the
+// archive's last N bytes.
+
+#include <string>
+#include <vector>
+
+namespace kerfwright::testing {
+
+std::string archiveOf(const std::vector<std::string>& parts);
+
+// The parts of a recipe written on one line, separated by " | ".
+std::vector<std::string> recipeParts(const std::string& line);
+
+}  // namespace kerfwright::testing
