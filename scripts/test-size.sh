@@ -13,7 +13,7 @@ code_lines() {
 }
 
 product=$(code_lines src tools/lacgen bench)
-tests=$(code_lines tests fuzz tools/hostile)
+tests=$(code_lines tests fuzz)
 printf 'product code (src/, tools/lacgen/, bench/): %6d lines\n' "$product"
-printf 'test code (tests/, fuzz/, tools/hostile/):   %6d lines\n' "$tests"
+printf 'test code (tests/, fuzz/):                   %6d lines\n' "$tests"
 awk -v t="$tests" -v p="$product" 'BEGIN { printf "tests / product:                              %6.2f\n", t / p }'

@@ -60,10 +60,6 @@ std::string expanded(const std::string& content) {
 }
 
 void addEntry(lacgen::ZipBuilder& builder, std::string part) {
-    if (part == "scene") part = std::string(kSceneName) + R"(={"canvas_list":[]})";
-    if (part == "settings") part = std::string(kSettingsName) + R"(={"canvas_settings":[]})";
-    if (part.starts_with("scene=")) part = std::string(kSceneName) + part.substr(5);
-    if (part.starts_with("settings=")) part = std::string(kSettingsName) + part.substr(8);
     lacgen::ZipEntry entry;
     bool zeros = false;
     bool same = false;
@@ -86,6 +82,10 @@ void addEntry(lacgen::ZipBuilder& builder, std::string part) {
             part.erase(0, colon + 1);
         } else more = false;
     }
+    if (part == "scene") part = std::string(kSceneName) + R"(={"canvas_list":[]})";
+    if (part == "settings") part = std::string(kSettingsName) + R"(={"canvas_settings":[]})";
+    if (part.starts_with("scene=")) part = std::string(kSceneName) + part.substr(5);
+    if (part.starts_with("settings=")) part = std::string(kSettingsName) + part.substr(8);
     const std::size_t equals = part.find('=');
     entry.name = part.substr(0, equals);
     if (equals != std::string::npos) entry.data = expanded(part.substr(equals + 1));
