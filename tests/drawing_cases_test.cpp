@@ -14,10 +14,10 @@
 #include <string>
 
 #include "reading/lac_reader.h"
+#include "support/archive_recipe.h"
 #include "support/run_command.h"
 #include "writers/sidecar_writer.h"
 #include "writers/svg_writer.h"
-#include "zip_builder.h"
 
 namespace kerfwright {
 namespace {
@@ -28,8 +28,9 @@ const fs::path kCases = fs::path(KERFWRIGHT_SOURCE_DIR) / "tests/cases/drawings"
 constexpr std::string_view kExpectedMark = "== expected\n";
 
 // The project part of a case file: "== scene", "== settings", "== image NAME"
-// and "== file PATH" sections, each running to the next "== " line.
-lacgen::ZipBuilder archiveOf(const std::string& project) {
+// and "== file PATH" sections, each running to the next "== " line and
+// written as in an archive recipe (support/archive_recipe.h).
+std::string archiveOf(const std::string& project) {
     std::map<std::string, std::string> sections;
     std::string current;
     std::istringstream lines(project);
@@ -45,15 +46,13 @@ lacgen::ZipBuilder archiveOf(const std::string& project) {
     for (auto& [name, content] : sections) {
         if (!content.empty()) content.pop_back();
     }
-    lacgen::ZipBuilder builder;
-    builder.addFile("2D/2dmodel.json", sections["scene"]);
-    builder.addFile("Metadata2D/project_settings.json",
-                    sections.contains("settings") ? sections["settings"] : R"({"canvas_settings":[]})");
+    std::vector<std::string> parts = {"scene=" + sections["scene"],
+                                      sections.contains("settings") ? "settings=" + sections["settings"] : "settings"};
     for (const auto& [name, content] : sections) {
-        if (name.starts_with("image ")) builder.addFile("2D/Objects/" + name.substr(6), content);
-        if (name.starts_with("file ")) builder.addFile(name.substr(5), content);
+        if (name.starts_with("image ")) parts.push_back("2D/Objects/" + name.substr(6) + "=" + content);
+        if (name.starts_with("file ")) parts.push_back(name.substr(5) + "=" + content);
     }
-    return builder;
+    return testing::archiveOf(parts);
 }
 
 std::string conversionsText(const LACDocument& document, const std::string& sourceName) {
@@ -80,7 +79,7 @@ TEST(DrawingCases, ConvertAsExpected) {
         const std::string text = testing::readFile(entry.path().string());
         const std::size_t mark = text.find(kExpectedMark);
         const std::string project = text.substr(0, mark);
-        const LACDocument document = LACReader::readFromMemory(archiveOf(project).bytes(), entry.path());
+        const LACDocument document = LACReader::readFromMemory(archiveOf(project), entry.path());
         const std::string actual = conversionsText(document, entry.path().stem().string() + ".lac");
         if (std::getenv("KERFWRIGHT_UPDATE_CASES") != nullptr) {
             std::ofstream(entry.path(), std::ios::binary) << project << kExpectedMark << actual;

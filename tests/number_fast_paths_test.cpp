@@ -94,28 +94,5 @@ TEST(NumberFastPaths, ReadNumbersMatchStrtodInTheCLocale) {
     freelocale(cLocale);
 }
 
-// Data that is all ASCII takes a shorter way through the tokenizer; a
-// trailing no-break space (blank space that is not ASCII) sends the same data
-// the general way.
-TEST(NumberFastPaths, AsciiPathDataParsesAsTheGeneralWayParsesIt) {
-    const std::vector<std::string> samples = {
-        "M 10 20 L 30.5 -40 C 1 2 3 4 5 6 Z",
-        "M1,2L3,4AC 5 6 7 8AA 9 10 11 12z",
-        "M 1e3 -2.5E-2 L +3 .5 L 5. -.25",
-        "M 1\r\n2 L\t3\v4\f",
-        "M 1 2 X 3 4 L 5",
-        "M 1 2 L 3",
-        "M 1.2.3 4 L -- 5 6 e 7 # ( 8",
-        "7 M 0 0 Q 1 2 L 1e 2e+ 3",
-        "M 00012.50000 -0 L 123456789012345678 0.1234567890123456789",
-    };
-    for (const std::string& data : samples) {
-        const PathParseResult ascii = PathParser::parse(data);
-        const PathParseResult general = PathParser::parse(data + "\u00A0");
-        EXPECT_EQ(ascii.commands, general.commands) << data;
-        EXPECT_EQ(ascii.warnings, general.warnings) << data;
-    }
-}
-
 }  // namespace
 }  // namespace kerfwright

@@ -14,6 +14,7 @@
 #include "session/save_outputs.h"
 #include "support/case_file.h"
 #include "support/conversions.h"
+#include "support/run_command.h"
 
 namespace kerfwright {
 namespace {
@@ -26,42 +27,11 @@ LoadedDocument loaded(std::string sourcePath, std::vector<CanvasConversion> conv
     return LoadedDocument{std::move(sourcePath), LACDocument{}, std::move(conversions)};
 }
 
-LoadedDocument withMachine(LoadedDocument document) {
-    LACProcessConfig config;
-    config.machineName = "Bench";
-    document.document.processConfig = config;
-    return document;
-}
-
 std::vector<std::string> filenames(const LoadedDocument& document) {
     std::vector<std::string> names;
     for (const CanvasConversion& c : document.conversions) names.push_back(filename(c, document));
     return names;
 }
-
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<std::string> entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-class SaveOutputsFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "save-outputs-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    fs::path folder_;
-};
 
 // "0:Front | 4:@1/2 | 4:@2/2": canvas index, name, and plate of plates when divided.
 std::vector<CanvasConversion> conversionsOf(const std::string& spec) {
@@ -110,65 +80,16 @@ TEST(SaveOutputsTest, ReadFailureNamesOnlyTheFile) {
               "Failed to read box.lac: Missing required entry in .lac archive: 2D/2dmodel.json");
 }
 
-TEST_F(SaveOutputsFolderTest, WritesAtomicallyAndLeavesNoTemporary) {
-    const fs::path target = folder_ / "a.svg";
+TEST(SaveOutputsTest, WritesAtomicallyAndLeavesNoTemporary) {
+    const fs::path folder = testing::makeTemporaryFolder();
+    const fs::path target = folder / "a.svg";
     const std::string text = "caf\u00e9 \u00d7 2\n";
     EXPECT_FALSE(writeTextAtomically(target, text));
-    EXPECT_EQ(contents(target), text);
+    EXPECT_EQ(testing::readFile(target), text);
     EXPECT_FALSE(writeTextAtomically(target, "shorter"));
-    EXPECT_EQ(contents(target), "shorter");
-    EXPECT_EQ(entries(folder_), std::vector<std::string>{"a.svg"});
-}
-
-TEST_F(SaveOutputsFolderTest, FailedWriteNamesThePathAndCleansUp) {
-    const fs::path missing = folder_ / "gone" / "a.svg";
-    const auto missingFolder = writeTextAtomically(missing, "x");
-    ASSERT_TRUE(missingFolder);
-    EXPECT_EQ(missingFolder->description, "Could not write \"" + missing.string() + "\": No such file or directory");
-
-    std::ofstream(folder_ / "plain") << "file";
-    const fs::path underFile = folder_ / "plain" / "a.svg";
-    const auto notAFolder = writeTextAtomically(underFile, "x");
-    ASSERT_TRUE(notAFolder);
-    EXPECT_EQ(notAFolder->description, "Could not write \"" + underFile.string() + "\": Not a directory");
-
-    fs::create_directories(folder_ / "taken.svg" / "inside");
-    const auto overFolder = writeTextAtomically(folder_ / "taken.svg", "x");
-    ASSERT_TRUE(overFolder);
-    EXPECT_EQ(overFolder->description, "Could not write \"" + (folder_ / "taken.svg").string() + "\": Is a directory");
-    EXPECT_EQ(entries(folder_), (std::vector<std::string>{"plain", "taken.svg"}));
-}
-
-TEST_F(SaveOutputsFolderTest, SaveOneWritesSvgAndSidecar) {
-    const LoadedDocument document = withMachine(loaded("/p/box.lac", {conversion(0, "Front"), conversion(1, "")}));
-    const SaveOutcome outcome = saveOne(document, 1, folder_ / "box");
-    ASSERT_FALSE(outcome.failureMessage);
-    ASSERT_EQ(outcome.saved.size(), 1u);
-    EXPECT_EQ(outcome.saved[0].conversionIndex, 1u);
-    EXPECT_EQ(outcome.saved[0].sidecarPath, folder_ / "box.txt");
-    EXPECT_EQ(contents(folder_ / "box"), document.conversions[1].svg);
-    const std::string sidecar = contents(folder_ / "box.txt");
-    EXPECT_NE(sidecar.find("Source file: box.lac\nMachine:     Bench\nCanvas:      Canvas 1\n"), std::string::npos);
-}
-
-TEST_F(SaveOutputsFolderTest, SaveOneReportsAFailedSvgAndWritesNoSidecar) {
-    const LoadedDocument document = withMachine(loaded("/p/box.lac", {conversion(0, "")}));
-    const fs::path target = folder_ / "missing" / "box.svg";
-    const SaveOutcome outcome = saveOne(document, 0, target);
-    EXPECT_EQ(outcome.failureMessage,
-              "Failed to save: Could not write \"" + target.string() + "\": No such file or directory");
-    EXPECT_TRUE(outcome.saved.empty());
-    EXPECT_TRUE(entries(folder_).empty());
-}
-
-TEST_F(SaveOutputsFolderTest, SaveAllWithoutConfigurationWritesNoSidecars) {
-    const LoadedDocument document = loaded("/p/box.lac", {conversion(0, "Front"), conversion(1, "Front")});
-    const SaveOutcome outcome = saveAll(document, folder_);
-    EXPECT_FALSE(outcome.failureMessage);
-    ASSERT_EQ(outcome.saved.size(), 2u);
-    EXPECT_FALSE(outcome.saved[0].sidecarPath);
-    EXPECT_EQ(entries(folder_), (std::vector<std::string>{"box.Front-2.svg", "box.Front.svg"}));
-    EXPECT_EQ(contents(folder_ / "box.Front-2.svg"), document.conversions[1].svg);
+    EXPECT_EQ(testing::readFile(target), "shorter");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    fs::remove_all(folder);
 }
 
 }  // namespace
