@@ -175,12 +175,6 @@ TEST_F(ConvertJobs, TheLaterOfTwoInputsWithOneOutputNameWins) {
     EXPECT_TRUE(readFile(output + "/twin.svg") == readFile(alone + "/twin.svg"));
 }
 
-TEST_F(ConvertJobs, NoProgressBarWhenStandardErrorIsNoTerminal) {
-    const CommandResult result = convert(inputs_, folder_ + "/out", {});
-    EXPECT_EQ(result.standardError.find('\r'), std::string::npos);
-    EXPECT_EQ(result.standardError.find("] "), std::string::npos);
-}
-
 TEST_F(ConvertJobs, TheProgressBarOnATerminalLeavesEveryLineWhole) {
     const std::string expected = convert(inputs_, folder_ + "/plain", {"-j", "1"}).standardError;
     std::vector<std::string> arguments = {kCli, "convert", "-j", "3", "-o", folder_ + "/out"};

