@@ -52,27 +52,6 @@ constexpr long kSanitizerMemoryFactor = 4;
 // librsvg renders every element; past this size a document would only cost time.
 constexpr std::uintmax_t kLargestRendered = 4 << 20;
 
-std::string replaced(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
-
-// Output as a case file writes it: a backslash and control bytes other than
-// line ends and tabs escaped.
-std::string escaped(const std::string& text) {
-    static const char* const digits = "0123456789abcdef";
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\') out += "\\\\";
-        else if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7f) out += {'\\', 'x', digits[byte >> 4], digits[byte & 15]};
-        else out += c;
-    }
-    return out;
-}
-
 bool separatesNumbers(char c) { return c == ' ' || c == '"' || c == '(' || c == ')' || c == ','; }
 
 // "nan", "inf" or "-inf" standing as a number of an attribute value (or before "mm" in a size).
@@ -182,12 +161,12 @@ public:
 
 private:
     std::string local(const std::string& text) const {
-        return replaced(replaced(replaced(unescaped(text, where_), "$IN", work_ + "/in"), "$OUT", work_ + "/out"),
+        return replacedAll(replacedAll(replacedAll(unescaped(text, where_), "$IN", work_ + "/in"), "$OUT", work_ + "/out"),
                         "$EXAMPLES", kExamples);
     }
 
     std::string general(const std::string& text) const {
-        return escaped(replaced(replaced(replaced(text, work_ + "/in", "$IN"), work_ + "/out", "$OUT"), kExamples, "$EXAMPLES"));
+        return escaped(replacedAll(replacedAll(replacedAll(text, work_ + "/in", "$IN"), work_ + "/out", "$OUT"), kExamples, "$EXAMPLES"));
     }
 
     static std::string section(const std::string& heading, const std::string& text) {
@@ -216,7 +195,7 @@ private:
             lstat(entry.path().c_str(), &status);
             if (entry.path() == work_ + "/in" || entry.path() == work_ + "/out") continue;
             std::ostringstream line;
-            const std::string name = replaced(replaced(general(entry.path().string()), "\n", "\\n"), "\t", "\\t");
+            const std::string name = replacedAll(replacedAll(general(entry.path().string()), "\n", "\\n"), "\t", "\\t");
             line << name << (entry.is_directory() ? "/ " : " ") << std::oct
                  << (status.st_mode & 07777);
             lines.push_back(line.str());

@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "support/case_file.h"
 #include "zip_builder.h"
 #include "zip_bytes.h"
 
@@ -30,13 +31,6 @@ lacgen::ZipEntry::Deflated deflatedZeros(std::uint32_t mebibytes) {
     deflated.crc = static_cast<std::uint32_t>(crc);
     deflated.size = static_cast<std::uint32_t>(std::uint64_t{mebibytes} * kMebibyte);
     return deflated;
-}
-
-std::string replacedAll(std::string text, std::string_view from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
 }
 
 // CONTENT with every <<N*TEXT>> written out.

@@ -44,6 +44,25 @@ std::string unescaped(const std::string& field, const std::string& where) {
     return out;
 }
 
+std::string escaped(const std::string& text) {
+    static const char* const digits = "0123456789abcdef";
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') out += "\\\\";
+        else if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7f) out += {'\\', 'x', digits[byte >> 4], digits[byte & 15]};
+        else out += c;
+    }
+    return out;
+}
+
+std::string replacedAll(std::string text, std::string_view from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
 std::vector<Case> readCases(const std::string& name, std::size_t fieldCount) {
     const std::string path = std::string(KERFWRIGHT_SOURCE_DIR) + "/tests/cases/" + name;
     std::ifstream in(path, std::ios::binary);

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kerfwright::testing {
@@ -21,6 +22,13 @@ inline std::string quotedOrDash(const std::optional<std::string>& text) { return
 
 // The text a field of a case file stands for; a bad escape fails the test at `where`.
 std::string unescaped(const std::string& field, const std::string& where);
+
+// Output as a case file writes it: a backslash and control bytes other than
+// line ends and tabs escaped.
+std::string escaped(const std::string& text);
+
+// `text` with every `from` replaced by `to`.
+std::string replacedAll(std::string text, std::string_view from, const std::string& to);
 
 // Every case of tests/cases/NAME; a case with another number of fields fails the test.
 std::vector<Case> readCases(const std::string& name, std::size_t fieldCount);

@@ -59,12 +59,9 @@ CommandResult runCommand(const std::vector<std::string>& arguments, const RunOpt
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    std::vector<std::string> environment = options.environment;
-    for (std::string& entry : environment) putenv(entry.data());
 
     const pid_t pid = fork();
     if (pid == 0) execute(argv, options, outPath, errPath);
-    for (const std::string& entry : options.environment) unsetenv(entry.substr(0, entry.find('=')).c_str());
     if (pid < 0) throw std::runtime_error("cannot start " + arguments[0]);
 
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;

@@ -8,7 +8,6 @@
 namespace kerfwright::testing {
 
 struct RunOptions {
-    std::vector<std::string> environment;  // "NAME=value", added to the current environment
     unsigned fileModeMask = 022;
     std::optional<long> addressSpaceMebibytes;  // the most memory the program may map
 };

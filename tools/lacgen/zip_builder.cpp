@@ -136,22 +136,20 @@ ZipBuilder& ZipBuilder::addFile(std::string name, std::string data) {
 std::string ZipBuilder::bytes() const {
     std::string archive;
     std::string centralDirectory;
-    std::vector<EncodedEntry> encodedEntries;
     std::vector<std::uint32_t> offsets;
     for (const ZipEntry& entry : entries_) {
         if (entry.sharesDataOf) {
             // A record that shares data describes that data, not its own.
-            EncodedEntry shared = encodedEntries.at(*entry.sharesDataOf);
+            EncodedEntry shared = encode(entries_.at(*entry.sharesDataOf));
             shared.name = storedName(entry);
-            putCentralHeader(centralDirectory, shared, offsets.at(*entry.sharesDataOf));
-            encodedEntries.push_back(std::move(shared));
             offsets.push_back(offsets.at(*entry.sharesDataOf));
+            putCentralHeader(centralDirectory, shared, offsets.back());
             continue;
         }
-        encodedEntries.push_back(encode(entry));
+        const EncodedEntry encoded = encode(entry);
         offsets.push_back(static_cast<std::uint32_t>(archive.size()));
-        putCentralHeader(centralDirectory, encodedEntries.back(), offsets.back());
-        putLocalEntry(archive, encodedEntries.back());
+        putCentralHeader(centralDirectory, encoded, offsets.back());
+        putLocalEntry(archive, encoded);
     }
     const std::size_t directoryOffset = archive.size();
     archive += centralDirectory;
