@@ -50,7 +50,9 @@ TEST(NumberText, Cases) {
         EXPECT_EQ(outcome(c.fields[0], c.fields[1]), c.fields[2]) << c.where;
         // The shortest text reads back as the very value.
         const double value = std::strtod(c.fields[1].c_str(), nullptr);
-        if (c.fields[0] == "shortest" && !std::isnan(value)) EXPECT_EQ(parseWholeNumber(c.fields[2]), value) << c.where;
+        if (c.fields[0] == "shortest" && !std::isnan(value)) {
+            EXPECT_EQ(parseWholeNumber(c.fields[2]), value) << c.where;
+        }
     }
 }
 

@@ -127,6 +127,7 @@ QPixmap dot(const ConversionSummary::RgbColor& color) {
 
 QLayout* layerRow(LayerKind layer, std::int64_t count) {
     auto* dotLabel = new QLabel;
+    dotLabel->setObjectName(QStringLiteral("layerDot"));
     dotLabel->setPixmap(dot(ConversionSummary::layerColor(layer)));
     QHBoxLayout* layout = row(kRowPartSpacing);
     layout->addWidget(dotLabel);

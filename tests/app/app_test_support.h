@@ -8,46 +8,28 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app_state.h"
 
 namespace kerfwright::app::testing {
 
-// Answers each dialog with a fixed choice (nothing = cancelled) and notes what was asked.
+// Answers each dialog with a fixed choice (nothing = cancelled) and notes
+// what it was asked, one line per dialog.
 struct AnsweringDialogs : FileDialogs {
     std::optional<std::filesystem::path> projectFile;
     std::optional<std::filesystem::path> svgLocation;
     std::optional<std::filesystem::path> folder;
-
-    int projectFileQuestions = 0;
-    std::vector<std::filesystem::path> proposedSvgPaths;
-    std::vector<std::pair<std::string, std::string>> folderQuestions;  // message, confirm text
+    std::string asked;
 
     std::optional<std::filesystem::path> chooseProjectFile() override;
     std::optional<std::filesystem::path> chooseSvgLocation(const std::filesystem::path& proposedPath) override;
     std::optional<std::filesystem::path> chooseFolder(const std::string& message, const std::string& confirmText) override;
 };
 
-class TemporaryFolder {
-public:
-    TemporaryFolder();
-    ~TemporaryFolder();
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
 std::filesystem::path examplePath(const std::string& name);
-std::filesystem::path expectedOutputFolder(const std::string& name);
-std::string fileContents(const std::filesystem::path& path);
-// The names in a folder, sorted.
-std::vector<std::string> folderEntries(const std::filesystem::path& folder);
 
-CanvasConversion conversion(std::int64_t canvasIndex, std::string name, std::int64_t plate = 1,
-                            std::int64_t totalPlates = 1);
+CanvasConversion conversion(std::int64_t canvasIndex, std::string name);
 std::shared_ptr<const LoadedDocument> document(std::vector<CanvasConversion> conversions,
                                                std::filesystem::path sourcePath = "/projects/box.lac");
 

@@ -1,0 +1,208 @@
+// A window used as a person uses it, one scripted case per file under
+// cases/window/ (support/scripted_cases.h). Besides the shared set-up:
+//
+//   == answer open|save|folder [PATH]   how the dialogs answer from now on; no path: cancelled
+//   == locale NAME       the process locale of the steps that follow, as a desktop session sets it
+//   == open PATH         the window loads a file, as from the command line
+//   == click TEXT        a button or a menu item with that text
+//   == drop URL...       files dropped in the middle of the window; paths stand for local files
+//
+// Each step is followed by "== asked" (the dialogs it opened) when it opened
+// any, "== at once" (the face shown right after it) when it started a load,
+// "== face" (the face once everything has settled) and, after a save dialog,
+// "== files". A face is written one line per visible label, picture, button
+// or menu, in the order of the widget tree.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+#include <algorithm>
+#include <clocale>
+#include <filesystem>
+#include <sstream>
+#include <stdlib.h>
+
+#include "app_test_support.h"
+#include "content_view.h"
+#include "loaded_view.h"
+#include "qt_text.h"
+#include "support/run_command.h"
+#include "support/scripted_cases.h"
+#include "svg_preview_view.h"
+
+namespace kerfwright::app {
+namespace {
+
+namespace fs = std::filesystem;
+namespace cases = kerfwright::testing;
+using cases::Section;
+using cases::sectionText;
+using testing::waitUntil;
+
+constexpr int kWindowWidth = 900;
+constexpr int kWindowHeight = 600;
+
+std::string utf8(const QString& text) { return text.toStdString(); }
+
+// A widget not yet shown by its layout counts as visible; one hidden on purpose does not.
+void describe(const QWidget& widget, std::string& out) {
+    if (widget.isHidden() && widget.testAttribute(Qt::WA_WState_ExplicitShowHide)) return;
+    const std::string name = widget.objectName().isEmpty() ? "" : utf8(widget.objectName()) + ": ";
+    if (const auto* label = qobject_cast<const QLabel*>(&widget)) {
+        if (!label->pixmap().isNull() && !name.empty()) {
+            const QImage picture = label->pixmap().toImage();
+            out += "picture " + name + utf8(picture.pixelColor(picture.width() / 2, picture.height() / 2).name()) + "\n";
+        } else if (!label->text().isEmpty()) {
+            out += "label " + name + utf8(label->text()) + "\n";
+        }
+    } else if (const auto* button = qobject_cast<const QPushButton*>(&widget)) {
+        out += "button " + name + utf8(button->text()) + (button->isChecked() ? " (down)" : "") + "\n";
+    } else if (const auto* menu = qobject_cast<const QComboBox*>(&widget)) {
+        out += "menu " + name;
+        for (int i = 0; i < menu->count(); ++i) {
+            out += (i ? " | " : "") + utf8(menu->itemText(i)) + (i == menu->currentIndex() ? " (chosen)" : "");
+        }
+        out += "\n";
+    } else if (qobject_cast<const SvgPreviewView*>(&widget)) {
+        out += "preview\n";
+        return;
+    }
+    // In reading order: top to bottom, then left to right.
+    std::vector<const QWidget*> children;
+    for (const QObject* child : widget.children()) {
+        if (const auto* childWidget = qobject_cast<const QWidget*>(child)) children.push_back(childWidget);
+    }
+    std::stable_sort(children.begin(), children.end(), [](const QWidget* a, const QWidget* b) {
+        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+    });
+    for (const QWidget* child : children) describe(*child, out);
+}
+
+class WindowCase : public cases::ScriptedCase {
+public:
+    explicit WindowCase(std::string where) : ScriptedCase(std::move(where)) {
+        QObject::connect(&state_, &AppState::phaseChanged, [this] { settled_ = false; });
+        QObject::connect(&view_, &ContentView::faceShown, [this] { settled_ = true; });
+        view_.resize(kWindowWidth, kWindowHeight);
+        view_.show();
+        waitUntil([this] { return settled_; });
+    }
+
+    ~WindowCase() override {
+        std::setlocale(LC_ALL, "C");
+        unsetenv("LOCPATH");
+    }
+
+    bool isOutcome(const std::string& heading) const override {
+        return heading == "asked" || heading == "at once" || heading == "face" || ScriptedCase::isOutcome(heading);
+    }
+
+protected:
+    std::string step(const Section& section) override {
+        const std::string& heading = section.heading;
+        if (heading.starts_with("answer ")) {
+            answer(heading.substr(7));
+            return "";
+        }
+        if (heading.starts_with("locale ")) {
+            useLocale(heading.substr(7));
+            return "";
+        }
+        dialogs_.asked.clear();
+        if (heading.starts_with("open ")) state_.load(local(heading.substr(5)));
+        else if (heading.starts_with("click ")) click(QString::fromStdString(local(heading.substr(6))));
+        else if (heading.starts_with("drop ")) drop(heading.substr(5));
+        else ADD_FAILURE() << where_ << ": no such section: " << heading;
+
+        std::string out = dialogs_.asked.empty() ? "" : sectionText("asked", general(dialogs_.asked));
+        if (std::holds_alternative<LoadingPhase>(state_.phase())) out += sectionText("at once", faceText());
+        EXPECT_TRUE(waitUntil([this] { return settled_ && !std::holds_alternative<LoadingPhase>(state_.phase()); }))
+            << where_ << ": " << heading;
+        // What the step replaced goes, and what it made is laid out.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        out += sectionText("face", faceText());
+        if (dialogs_.asked.find("save") != std::string::npos || dialogs_.asked.starts_with("folder")) {
+            out += sectionText("files", filesText());
+        }
+        return out;
+    }
+
+private:
+    std::string faceText() const {
+        const std::string className = view_.face()->metaObject()->className();
+        std::string out = "face " + className.substr(className.rfind(':') + 1) + "\n";
+        describe(*view_.face(), out);
+        return general(out);
+    }
+
+    void answer(const std::string& words) {
+        const std::size_t blank = words.find(' ');
+        const std::optional<fs::path> path =
+            blank == std::string::npos ? std::nullopt : std::optional<fs::path>(local(words.substr(blank + 1)));
+        const std::string dialog = words.substr(0, blank);
+        (dialog == "open" ? dialogs_.projectFile : dialog == "save" ? dialogs_.svgLocation : dialogs_.folder) = path;
+    }
+
+    void useLocale(const std::string& name) {
+        const std::string folder = std::string(KERFWRIGHT_BINARY_DIR) + "/locales";
+        if (!fs::exists(folder + "/" + name)) {
+            fs::create_directories(folder);
+            const std::string language = name.substr(0, name.find('.'));
+            cases::runCommand({"/usr/bin/localedef", "-i", language, "-f", "UTF-8", folder + "/" + name});
+        }
+        setenv("LOCPATH", folder.c_str(), 1);
+        EXPECT_NE(std::setlocale(LC_ALL, name.c_str()), nullptr) << where_ << ": " << name;
+    }
+
+    void click(const QString& text) {
+        for (QPushButton* button : view_.face()->findChildren<QPushButton*>()) {
+            if (button->text() == text) return button->click();
+        }
+        for (QComboBox* menu : view_.face()->findChildren<QComboBox*>()) {
+            if (const int index = menu->findText(text); index >= 0) {
+                menu->setCurrentIndex(index);
+                return emit menu->activated(index);
+            }
+        }
+        ADD_FAILURE() << where_ << ": nothing to click named " << text.toStdString();
+    }
+
+    // Dropped where a person lets go: in the middle, over the preview when there is one.
+    void drop(const std::string& words) {
+        QList<QUrl> urls;
+        std::istringstream each(words);
+        for (std::string word; each >> word;) {
+            urls << (word.starts_with("$") ? QUrl::fromLocalFile(qtPathText(local(word))) : QUrl(QString::fromStdString(word)));
+        }
+        QMimeData data;
+        data.setUrls(urls);
+        const QPoint middle = view_.rect().center();
+        QWidget* target = view_.childAt(middle) ? view_.childAt(middle) : &view_;
+        const QPoint there = target->mapFrom(&view_, middle);
+        QDragEnterEvent enter(there, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        EXPECT_TRUE(enter.isAccepted()) << where_ << ": the drop is refused over " << target->metaObject()->className();
+        QDropEvent dropped(QPointF(there), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &dropped);
+    }
+
+    testing::AnsweringDialogs dialogs_;
+    AppState state_{dialogs_};
+    ContentView view_{state_};
+    bool settled_ = false;
+};
+
+TEST(WindowCases, BehaveAsExpected) {
+    cases::runScriptedCases("window", [](const std::string& where) { return std::make_unique<WindowCase>(where); });
+}
+
+}  // namespace
+}  // namespace kerfwright::app

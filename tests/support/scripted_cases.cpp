@@ -1,0 +1,168 @@
+#include "support/scripted_cases.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "support/archive_recipe.h"
+#include "support/case_file.h"
+#include "support/run_command.h"
+#include "support/well_formed_xml.h"
+
+namespace kerfwright::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kExamples = std::string(KERFWRIGHT_SOURCE_DIR) + "/examples";
+// librsvg renders every element; past this size a document would only cost time.
+constexpr std::uintmax_t kLargestRendered = 4 << 20;
+
+bool separatesNumbers(char c) { return c == ' ' || c == '"' || c == '(' || c == ')' || c == ','; }
+
+// "nan", "inf" or "-inf" standing as a number of an attribute value (or before "mm" in a size).
+bool holdsNonFiniteNumber(std::string_view svg) {
+    for (const std::string_view word : {"nan", "inf"}) {
+        for (std::size_t at = svg.find(word); at != std::string_view::npos; at = svg.find(word, at + 1)) {
+            const std::size_t start = at > 0 && svg[at - 1] == '-' ? at - 1 : at;
+            const char before = start > 0 ? svg[start - 1] : ' ';
+            const char after = at + word.size() < svg.size() ? svg[at + word.size()] : ' ';
+            if (separatesNumbers(before) && (separatesNumbers(after) || after == 'm')) return true;
+        }
+    }
+    return false;
+}
+
+std::vector<Section> sectionsOf(const std::string& text) {
+    std::vector<Section> sections(1);  // the notes before the first heading
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("== ")) sections.push_back({line.substr(3), ""});
+        else sections.back().body += line + "\n";
+    }
+    return sections;
+}
+
+}  // namespace
+
+std::string sectionText(const std::string& heading, const std::string& text) {
+    return "== " + heading + "\n" + text + (text.empty() || text.back() == '\n' ? "" : "\n");
+}
+
+std::string importProblems(const fs::path& file) {
+    const std::string svg = readFile(file.string());
+    std::string problems = xmlWellFormednessError(svg);
+    const CommandResult lint = runCommand({"/usr/bin/xmllint", "--noout", "--huge", file.string()});
+    if (lint.exitStatus != 0) problems += "xmllint: " + lint.standardError;
+    if (fs::file_size(file) <= kLargestRendered) {
+        const CommandResult render = runCommand({"/usr/bin/rsvg-convert", "-f", "png", file.string()});
+        if (render.exitStatus != 0 || !render.standardError.empty()) problems += "rsvg-convert: " + render.standardError;
+    }
+    constexpr std::string_view pathStart = "<path d=\"";
+    for (std::size_t at = svg.find(pathStart); at != std::string::npos; at = svg.find(pathStart, at + 1)) {
+        if (std::string_view(svg).substr(at + pathStart.size(), 2) != "M ") {
+            problems += "path data without a first move at byte " + std::to_string(at) + "\n";
+        }
+    }
+    if (holdsNonFiniteNumber(svg)) problems += "a number written as nan or inf\n";
+    return problems;
+}
+
+ScriptedCase::ScriptedCase(std::string where) : where_(std::move(where)), work_(makeTemporaryFolder()) {
+    fs::create_directory(work_ + "/in");
+    fs::create_directory(work_ + "/out");
+}
+
+ScriptedCase::~ScriptedCase() { fs::remove_all(work_); }
+
+bool ScriptedCase::isOutcome(const std::string& heading) const {
+    return heading == "files" || heading.starts_with("content ");
+}
+
+std::string ScriptedCase::apply(const Section& section, const std::vector<std::string>& requested) {
+    const std::string& heading = section.heading;
+    const auto argument = [&](std::string_view command) { return local(heading.substr(command.size())); };
+    if (heading.starts_with("archive ")) {
+        std::vector<std::string> parts;
+        std::istringstream lines(section.body);
+        for (std::string line; std::getline(lines, line);) {
+            if (!line.starts_with("#")) parts.push_back(unescaped(line, where_));
+        }
+        std::ofstream(argument("archive "), std::ios::binary) << archiveOf(parts);
+        return "";
+    }
+    if (heading.starts_with("text ")) {
+        std::ofstream(argument("text "), std::ios::binary) << unescaped(section.body, where_);
+        return "";
+    }
+    if (heading.starts_with("folder ")) {
+        fs::create_directories(argument("folder "));
+        return "";
+    }
+    std::string out = step(section);
+    for (const std::string& path : requested) out += sectionText("content " + path, general(readFile(local(path))));
+    return out;
+}
+
+std::string ScriptedCase::local(const std::string& text) const {
+    return replacedAll(replacedAll(replacedAll(unescaped(text, where_), "$IN", work_ + "/in"), "$OUT", work_ + "/out"),
+                       "$EXAMPLES", kExamples);
+}
+
+std::string ScriptedCase::general(const std::string& text) const {
+    return escaped(
+        replacedAll(replacedAll(replacedAll(text, work_ + "/in", "$IN"), work_ + "/out", "$OUT"), kExamples, "$EXAMPLES"));
+}
+
+std::string ScriptedCase::filesText() const {
+    std::vector<std::string> lines;
+    for (const auto& entry : fs::recursive_directory_iterator(work_)) {
+        if (entry.path() == work_ + "/in" || entry.path() == work_ + "/out") continue;
+        struct stat status {};
+        lstat(entry.path().c_str(), &status);
+        std::ostringstream line;
+        const std::string name = replacedAll(replacedAll(general(entry.path().string()), "\n", "\\n"), "\t", "\\t");
+        line << name << (entry.is_directory() ? "/ " : " ") << std::oct << (status.st_mode & 07777);
+        lines.push_back(line.str());
+        if (entry.path().extension() == ".svg" && entry.is_regular_file()) {
+            EXPECT_EQ(importProblems(entry.path()), "") << where_ << ": " << entry.path();
+        }
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string out;
+    for (const std::string& line : lines) out += line + "\n";
+    return out;
+}
+
+void runScriptedCases(const std::string& family,
+                      const std::function<std::unique_ptr<ScriptedCase>(const std::string& where)>& start) {
+    std::size_t steps = 0;
+    for (const auto& entry : fs::directory_iterator(fs::path(KERFWRIGHT_SOURCE_DIR) / "tests/cases" / family)) {
+        const std::vector<Section> sections = sectionsOf(readFile(entry.path().string()));
+        const std::unique_ptr<ScriptedCase> run = start(entry.path().filename().string());
+        std::string rewritten = sections[0].body;
+        for (std::size_t i = 1, next; i < sections.size() && !run->skipped(); i = next) {
+            const Section& section = sections[i];
+            std::string expected;
+            std::vector<std::string> requested;
+            for (next = i + 1; next < sections.size() && run->isOutcome(sections[next].heading); ++next) {
+                expected += sectionText(sections[next].heading, sections[next].body);
+                if (sections[next].heading.starts_with("content ")) requested.push_back(sections[next].heading.substr(8));
+            }
+            const std::string outcome = run->apply(section, requested);
+            EXPECT_EQ(outcome, expected) << entry.path().filename() << ": " << section.heading;
+            rewritten += sectionText(section.heading, section.body) + outcome;
+            steps += !outcome.empty();
+        }
+        if (std::getenv("KERFWRIGHT_UPDATE_CASES") != nullptr && !run->skipped()) {
+            std::ofstream(entry.path(), std::ios::binary) << rewritten;
+        }
+    }
+    EXPECT_GT(steps, 0u) << family;
+}
+
+}  // namespace kerfwright::testing

@@ -1,0 +1,72 @@
+#pragma once
+// Scripted cases: one file per case under tests/cases/FAMILY, a sequence of
+// sections headed "== HEADING". Set-up sections make the inputs; a step does
+// something and is followed by the outcome sections it must give. Every front
+// end shares the set-up and the outcomes about files:
+//
+//   == archive PATH      one recipe part per line (support/archive_recipe.h), or a note after "#"
+//   == text PATH         the lines of a text file
+//   == folder PATH       an empty folder
+//   == files             (outcome) every file and folder of the case afterwards, with its mode
+//   == content PATH      (outcome) a file's bytes
+//
+// $IN and $OUT stand for two fresh folders, $EXAMPLES for the shipped
+// examples. Bytes no line can hold are written as in case files
+// (support/case_file.h). Every SVG a step leaves must import cleanly. With
+// KERFWRIGHT_UPDATE_CASES=1 the outcome sections are written from what the
+// steps gave, to be reviewed.
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kerfwright::testing {
+
+struct Section {
+    std::string heading;  // after "== "
+    std::string body;     // its lines, each ending in a line end
+};
+
+// "== HEADING" and the text, ending in a line end unless empty.
+std::string sectionText(const std::string& heading, const std::string& text);
+
+// What is wrong with an SVG file for a program that imports it; empty when
+// nothing: well-formed by two XML parsers, rendered by librsvg without a
+// complaint, every path starting with a move, no number written as nan or inf.
+std::string importProblems(const std::filesystem::path& file);
+
+class ScriptedCase {
+public:
+    explicit ScriptedCase(std::string where);
+    virtual ~ScriptedCase();
+
+    // Sets up what a set-up section says, or takes the step and gives its
+    // outcome sections; `requested` are the paths of the "content" sections
+    // the file has after it.
+    std::string apply(const Section& section, const std::vector<std::string>& requested);
+    virtual bool isOutcome(const std::string& heading) const;
+    // A case that cannot run here is not run, nor rewritten.
+    virtual bool skipped() const { return false; }
+
+protected:
+    // The outcome sections of a step, other than "content".
+    virtual std::string step(const Section& section) = 0;
+
+    // A text of the case file as it stands here, and back.
+    std::string local(const std::string& text) const;
+    std::string general(const std::string& text) const;
+    // The body of a "files" section, checking each SVG on the way.
+    std::string filesText() const;
+
+    const std::string where_;
+    const std::string work_;
+};
+
+// Runs every case file under tests/cases/`family`, each with a fresh
+// ScriptedCase from `start`.
+void runScriptedCases(const std::string& family,
+                      const std::function<std::unique_ptr<ScriptedCase>(const std::string& where)>& start);
+
+}  // namespace kerfwright::testing
