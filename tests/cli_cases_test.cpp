@@ -4,6 +4,8 @@
 //   == umask MASK        the file mode mask of the runs that follow, in octal
 //   == resident N MiB    the most memory the runs that follow may hold
 //   == address-space N MiB   the most memory they may map (not under a sanitizer)
+//   == terminal          standard error of the runs that follow on a terminal: "stderr" is then
+//                        what the terminal shows in the end, and the first and last progress bar
 //   == run ARGUMENTS     separated by blanks
 //
 // Each run is followed by "== exit", "== stdout", "== stderr" and "== files".
@@ -17,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_file.h"
 #include "support/run_command.h"
 #include "support/scripted_cases.h"
 
@@ -65,6 +68,8 @@ protected:
             options_.fileModeMask = std::stoul(heading.substr(6), nullptr, 8);
         } else if (heading.starts_with("resident ")) {
             residentMebibytes_ = std::stol(heading.substr(9));
+        } else if (heading == "terminal") {
+            options_.standardErrorOnTerminal = true;
         } else if (heading.starts_with("address-space ")) {
             options_.addressSpaceMebibytes = std::stol(heading.substr(14));
         } else if (heading.starts_with("run")) {
@@ -85,7 +90,26 @@ private:
         EXPECT_LE(result.peakResidentKiB, limit * 1024) << where_ << ": " << arguments;
         return sectionText("exit", std::to_string(result.exitStatus)) +
                sectionText("stdout", general(result.standardOutput)) +
-               sectionText("stderr", general(result.standardError)) + sectionText("files", filesText());
+               sectionText("stderr", general(options_.standardErrorOnTerminal ? shownOnTerminal(result.standardError)
+                                                                              : result.standardError)) +
+               sectionText("files", filesText());
+    }
+
+    // Each line as what follows the last "erase the line" in it, then the
+    // first and the last state of the progress bar.
+    static std::string shownOnTerminal(const std::string& sent) {
+        const std::string erase = "\r\033[K";
+        std::string out;
+        std::istringstream lines(replacedAll(sent, "\r\n", "\n"));
+        for (std::string line; std::getline(lines, line);) {
+            const std::size_t erased = line.rfind(erase);
+            out += (erased == std::string::npos ? line : line.substr(erased + erase.size())) + "\n";
+        }
+        const std::size_t first = sent.find("] ");
+        const std::size_t last = sent.rfind("] ");
+        if (first == std::string::npos) return out;
+        const auto barCount = [&](std::size_t at) { return sent.substr(at + 2, sent.find_first_of("\r\n", at) - at - 2); };
+        return out + "(bar from " + barCount(first) + " to " + barCount(last) + ")\n";
     }
 
     RunOptions options_;

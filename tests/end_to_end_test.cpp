@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <clocale>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,8 +11,6 @@
 #include <vector>
 
 #include "support/run_command.h"
-#include "session/save_outputs.h"
-#include "writers/sidecar_writer.h"
 
 namespace fs = std::filesystem;
 using kerfwright::testing::CommandResult;
@@ -77,38 +73,4 @@ TEST(Examples, ConvertToTheExpectedFiles) {
         }
         fs::remove_all(folder);
     }
-}
-
-// A desktop application sets the process locale from the user's settings;
-// with a comma as decimal separator, C's number formatting would change.
-TEST(Locale, OutputIsTheSameUnderACommaDecimalLocale) {
-    const std::string localeFolder = std::string(KERFWRIGHT_BINARY_DIR) + "/locales";
-    if (!fs::exists(localeFolder + "/de_DE.UTF-8")) {
-        fs::create_directories(localeFolder);
-        runCommand({"/usr/bin/localedef", "-i", "de_DE", "-f", "UTF-8", localeFolder + "/de_DE.UTF-8"});
-    }
-    const auto convertAll = [] {
-        std::vector<std::string> texts;
-        for (const std::string& name : kExamples) {
-            const kerfwright::LoadedDocument loaded = kerfwright::loadDocument(examplePath(name));
-            for (const auto& conversion : loaded.conversions) {
-                texts.push_back(conversion.svg);
-                texts.push_back(kerfwright::SidecarWriter::text(conversion, loaded.document, name + ".lac")
-                                    .value_or(""));
-            }
-        }
-        return texts;
-    };
-    const std::vector<std::string> inCLocale = convertAll();
-
-    setenv("LOCPATH", localeFolder.c_str(), 1);
-    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "the comma-decimal locale could not be made";
-    char probe[16];
-    std::snprintf(probe, sizeof probe, "%g", 3.5);
-    EXPECT_STREQ(probe, "3,5");  // the locale really is in force
-    const std::vector<std::string> inCommaLocale = convertAll();
-    std::setlocale(LC_ALL, "C");
-    unsetenv("LOCPATH");
-
-    EXPECT_EQ(inCommaLocale, inCLocale);
 }

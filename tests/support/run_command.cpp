@@ -22,7 +22,7 @@ constexpr auto kDeadline = std::chrono::seconds(120);
 
 // In the child between fork and exec: only calls that are safe there.
 [[noreturn]] void execute(const std::vector<char*>& argv, const RunOptions& options, const std::string& outPath,
-                          const std::string& errPath) {
+                          const std::string& errPath, const char* terminal) {
     if (options.addressSpaceMebibytes) {
         const rlim_t bytes = static_cast<rlim_t>(*options.addressSpaceMebibytes) << 20;
         const rlimit space{bytes, bytes};
@@ -31,7 +31,8 @@ constexpr auto kDeadline = std::chrono::seconds(120);
     umask(options.fileModeMask);
     dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
     dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
-    dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+    if (terminal) dup2(open(terminal, O_RDWR | O_NOCTTY), STDERR_FILENO);
+    else dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
     execv(argv[0], argv.data());
     _exit(127);
 }
@@ -60,8 +61,20 @@ CommandResult runCommand(const std::vector<std::string>& arguments, const RunOpt
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
+    const int terminal = options.standardErrorOnTerminal ? posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC) : -1;
+    if (options.standardErrorOnTerminal && (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0)) {
+        throw std::runtime_error("no terminal");
+    }
+    const char* terminalName = terminal >= 0 ? ptsname(terminal) : nullptr;
+    std::string shown;
+    // Read as it comes, so that a full terminal never holds the program up.
+    const auto readTerminal = [&] {
+        char buffer[4096];
+        for (ssize_t got; terminal >= 0 && (got = read(terminal, buffer, sizeof buffer)) > 0;) shown.append(buffer, got);
+    };
+
     const pid_t pid = fork();
-    if (pid == 0) execute(argv, options, outPath, errPath);
+    if (pid == 0) execute(argv, options, outPath, errPath, terminalName);
     if (pid < 0) throw std::runtime_error("cannot start " + arguments[0]);
 
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
@@ -69,6 +82,7 @@ CommandResult runCommand(const std::vector<std::string>& arguments, const RunOpt
     rusage usage{};
     for (auto pause = std::chrono::microseconds(100); wait4(pid, &status, WNOHANG, &usage) == 0;) {
         if (std::chrono::steady_clock::now() > deadline) kill(pid, SIGKILL);
+        readTerminal();
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::microseconds(20000));
     }
@@ -76,7 +90,9 @@ CommandResult runCommand(const std::vector<std::string>& arguments, const RunOpt
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.peakResidentKiB = usage.ru_maxrss;
     result.standardOutput = readFile(outPath);
-    result.standardError = readFile(errPath);
+    readTerminal();
+    if (terminal >= 0) close(terminal);
+    result.standardError = terminal >= 0 ? shown : readFile(errPath);
     std::filesystem::remove_all(folder);
     return result;
 }

@@ -10,6 +10,9 @@ namespace kerfwright::testing {
 struct RunOptions {
     unsigned fileModeMask = 022;
     std::optional<long> addressSpaceMebibytes;  // the most memory the program may map
+    // Standard error on a terminal of its own; the result then holds all the
+    // terminal was sent, with its line ends as "\r\n".
+    bool standardErrorOnTerminal = false;
 };
 
 struct CommandResult {

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
+#include <utility>
 
 #include "support/archive_recipe.h"
 #include "support/case_file.h"
@@ -35,6 +37,32 @@ bool holdsNonFiniteNumber(std::string_view svg) {
         }
     }
     return false;
+}
+
+bool isRequested(const std::string& heading) {
+    return heading.starts_with("content ") || heading.starts_with("differences ");
+}
+
+// The files under `folder`, by their names within it.
+std::map<std::string, std::string> filesUnder(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) files[entry.path().lexically_relative(folder).string()] = readFile(entry.path());
+    }
+    return files;
+}
+
+std::string differencesText(const fs::path& one, const fs::path& other) {
+    const auto first = filesUnder(one);
+    const auto second = filesUnder(other);
+    std::string out;
+    for (const auto& [name, bytes] : first) {
+        if (!second.contains(name) || second.at(name) != bytes) out += name + "\n";
+    }
+    for (const auto& [name, bytes] : second) {
+        if (!first.contains(name)) out += name + "\n";
+    }
+    return out;
 }
 
 std::vector<Section> sectionsOf(const std::string& text) {
@@ -80,23 +108,29 @@ ScriptedCase::ScriptedCase(std::string where) : where_(std::move(where)), work_(
 ScriptedCase::~ScriptedCase() { fs::remove_all(work_); }
 
 bool ScriptedCase::isOutcome(const std::string& heading) const {
-    return heading == "files" || heading.starts_with("content ");
+    return heading == "files" || isRequested(heading);
 }
 
 std::string ScriptedCase::apply(const Section& section, const std::vector<std::string>& requested) {
     const std::string& heading = section.heading;
     const auto argument = [&](std::string_view command) { return local(heading.substr(command.size())); };
+    // Inputs may sit in folders of their own.
+    const auto file = [&](std::string_view command) {
+        const fs::path path = argument(command);
+        fs::create_directories(path.parent_path());
+        return std::ofstream(path, std::ios::binary);
+    };
     if (heading.starts_with("archive ")) {
         std::vector<std::string> parts;
         std::istringstream lines(section.body);
         for (std::string line; std::getline(lines, line);) {
             if (!line.starts_with("#")) parts.push_back(unescaped(line, where_));
         }
-        std::ofstream(argument("archive "), std::ios::binary) << archiveOf(parts);
+        file("archive ") << archiveOf(parts);
         return "";
     }
     if (heading.starts_with("text ")) {
-        std::ofstream(argument("text "), std::ios::binary) << unescaped(section.body, where_);
+        file("text ") << unescaped(section.body, where_);
         return "";
     }
     if (heading.starts_with("folder ")) {
@@ -104,7 +138,16 @@ std::string ScriptedCase::apply(const Section& section, const std::vector<std::s
         return "";
     }
     std::string out = step(section);
-    for (const std::string& path : requested) out += sectionText("content " + path, general(readFile(local(path))));
+    for (const std::string& outcome : requested) {
+        if (outcome.starts_with("content ")) {
+            out += sectionText(outcome, general(readFile(local(outcome.substr(8)))));
+        } else {
+            std::istringstream folders(outcome.substr(12));
+            std::string one, other;
+            folders >> one >> other;
+            out += sectionText(outcome, general(differencesText(local(one), local(other))));
+        }
+    }
     return out;
 }
 
@@ -118,6 +161,11 @@ std::string ScriptedCase::general(const std::string& text) const {
         replacedAll(replacedAll(replacedAll(text, work_ + "/in", "$IN"), work_ + "/out", "$OUT"), kExamples, "$EXAMPLES"));
 }
 
+bool ScriptedCase::checkedBefore(const fs::directory_entry& file) const {
+    const auto seen = std::pair(file.file_size(), file.last_write_time());
+    return std::exchange(checked_[file.path().string()], seen) == seen;
+}
+
 std::string ScriptedCase::filesText() const {
     std::vector<std::string> lines;
     for (const auto& entry : fs::recursive_directory_iterator(work_)) {
@@ -128,7 +176,7 @@ std::string ScriptedCase::filesText() const {
         const std::string name = replacedAll(replacedAll(general(entry.path().string()), "\n", "\\n"), "\t", "\\t");
         line << name << (entry.is_directory() ? "/ " : " ") << std::oct << (status.st_mode & 07777);
         lines.push_back(line.str());
-        if (entry.path().extension() == ".svg" && entry.is_regular_file()) {
+        if (entry.path().extension() == ".svg" && entry.is_regular_file() && !checkedBefore(entry)) {
             EXPECT_EQ(importProblems(entry.path()), "") << where_ << ": " << entry.path();
         }
     }
@@ -151,7 +199,7 @@ void runScriptedCases(const std::string& family,
             std::vector<std::string> requested;
             for (next = i + 1; next < sections.size() && run->isOutcome(sections[next].heading); ++next) {
                 expected += sectionText(sections[next].heading, sections[next].body);
-                if (sections[next].heading.starts_with("content ")) requested.push_back(sections[next].heading.substr(8));
+                if (isRequested(sections[next].heading)) requested.push_back(sections[next].heading);
             }
             const std::string outcome = run->apply(section, requested);
             EXPECT_EQ(outcome, expected) << entry.path().filename() << ": " << section.heading;

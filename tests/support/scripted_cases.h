@@ -9,6 +9,7 @@
 //   == folder PATH       an empty folder
 //   == files             (outcome) every file and folder of the case afterwards, with its mode
 //   == content PATH      (outcome) a file's bytes
+//   == differences FOLDER FOLDER   (outcome) the files not the same, byte for byte, in both
 //
 // $IN and $OUT stand for two fresh folders, $EXAMPLES for the shipped
 // examples. Bytes no line can hold are written as in case files
@@ -18,6 +19,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,8 +45,8 @@ public:
     virtual ~ScriptedCase();
 
     // Sets up what a set-up section says, or takes the step and gives its
-    // outcome sections; `requested` are the paths of the "content" sections
-    // the file has after it.
+    // outcome sections; `requested` are the headings of the "content" and
+    // "differences" sections the file has after it.
     std::string apply(const Section& section, const std::vector<std::string>& requested);
     virtual bool isOutcome(const std::string& heading) const;
     // A case that cannot run here is not run, nor rewritten.
@@ -62,6 +64,11 @@ protected:
 
     const std::string where_;
     const std::string work_;
+
+private:
+    // Whether a file was checked as it is now, by its size and time of writing.
+    bool checkedBefore(const std::filesystem::directory_entry& file) const;
+    mutable std::map<std::string, std::pair<std::uintmax_t, std::filesystem::file_time_type>> checked_;
 };
 
 // Runs every case file under tests/cases/`family`, each with a fresh
