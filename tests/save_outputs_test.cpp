@@ -70,16 +70,6 @@ TEST(SaveOutputsTest, DrawingNameCases) {
     }
 }
 
-TEST(SaveOutputsTest, SidecarReplacesTheLastExtension) {
-    EXPECT_EQ(sidecarPath("/out/box.Front.svg"), fs::path("/out/box.Front.txt"));
-    EXPECT_EQ(sidecarPath("/out/box"), fs::path("/out/box.txt"));
-}
-
-TEST(SaveOutputsTest, ReadFailureNamesOnlyTheFile) {
-    EXPECT_EQ(readFailureMessage("/home/user/box.lac", "Missing required entry in .lac archive: 2D/2dmodel.json"),
-              "Failed to read box.lac: Missing required entry in .lac archive: 2D/2dmodel.json");
-}
-
 TEST(SaveOutputsTest, WritesAtomicallyAndLeavesNoTemporary) {
     const fs::path folder = testing::makeTemporaryFolder();
     const fs::path target = folder / "a.svg";
