@@ -14,11 +14,6 @@ using namespace ConversionSummary;
 
 using kerfwright::testing::conversion;
 
-TEST(ConversionSummaryTest, SizeTextRoundsToOneDecimal) {
-    EXPECT_EQ(sizeText(BoundingBox{0, 0, 120.26, 80}), "120.3 \u00d7 80.0 mm");
-    EXPECT_EQ(sizeText(BoundingBox{-5, -5, 105, 95.04}), "110.0 \u00d7 100.0 mm");
-}
-
 TEST(ConversionSummaryTest, LayerRowsSkipEmptyLayersCutFirst) {
     CanvasConversion c = conversion(0, "");
     c.layerCounts = {{LayerKind::engraveImage, 1}, {LayerKind::cut, 2}, {LayerKind::score, 0}, {LayerKind::unknown, 3}};
@@ -54,19 +49,6 @@ TEST(ConversionSummaryTest, ColorFromHexReadsLeadingDigits) {
         {"#FFFFFFFFFFFFFFFFFF", {255, 255, 255}},
     };
     for (const auto& c : cases) EXPECT_EQ(colorFromHex(c.text), c.color) << c.text;
-}
-
-TEST(ConversionSummaryTest, LayerColorsComeFromStrokeThenFill) {
-    EXPECT_EQ(layerColor(LayerKind::cut), (RgbColor{255, 0, 0}));
-    EXPECT_EQ(layerColor(LayerKind::score), (RgbColor{0, 0, 255}));
-    EXPECT_EQ(layerColor(LayerKind::engraveFill), (RgbColor{0, 0, 0}));
-    EXPECT_EQ(layerColor(LayerKind::engraveImage), (RgbColor{128, 128, 128}));
-}
-
-TEST(ConversionSummaryTest, WindowTextsCarryDecimalCounts) {
-    EXPECT_EQ(loadingText("/home/user/My box.lac"), "Reading My box.lac\u2026");
-    EXPECT_EQ(saveAllButtonTitle(12), "Save All 12\u2026");
-    EXPECT_EQ(saveAllFolderMessage(3), "Choose a folder to save 3 SVG files");
 }
 
 TEST(PreviewPageTest, WrapsTheSvgBetweenFixedHeaderAndTail) {
