@@ -1,59 +1,26 @@
-// Whole conversions as golden pairs: each file under cases/drawings/ holds a
-// project (its scene, its settings, its images and other files) and, after
-// "== expected", every drawing converted from it: which canvas and plate, the
-// layer counts, the warnings, the SVG document and the settings sidecar. With KERFWRIGHT_UPDATE_CASES=1 the
-// expected part is written from what the converter gives, to be reviewed.
+// Whole conversions as golden pairs, one scripted case per file under
+// cases/drawings/ (support/scripted_cases.h): a project in "== scene",
+// "== settings", "== image NAME" and "== file PATH" sections, each written
+// as in an archive recipe (support/archive_recipe.h), then "== convert" and,
+// in "== expected", every drawing converted from it: which canvas and plate,
+// the layer counts, the warnings, the SVG document and the settings sidecar.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "reading/lac_reader.h"
 #include "support/archive_recipe.h"
-#include "support/run_command.h"
+#include "support/scripted_cases.h"
 #include "writers/sidecar_writer.h"
 #include "writers/svg_writer.h"
 
 namespace kerfwright {
 namespace {
 
-namespace fs = std::filesystem;
-
-const fs::path kCases = fs::path(KERFWRIGHT_SOURCE_DIR) / "tests/cases/drawings";
-constexpr std::string_view kExpectedMark = "== expected\n";
-
-// The project part of a case file: "== scene", "== settings", "== image NAME"
-// and "== file PATH" sections, each running to the next "== " line and
-// written as in an archive recipe (support/archive_recipe.h).
-std::string archiveOf(const std::string& project) {
-    std::map<std::string, std::string> sections;
-    std::string current;
-    std::istringstream lines(project);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.starts_with("== ")) {
-            current = line.substr(3);
-            sections[current];
-        } else if (!current.empty()) {
-            sections[current] += line + "\n";
-        }
-    }
-    // The line end before the next section is not part of the content.
-    for (auto& [name, content] : sections) {
-        if (!content.empty()) content.pop_back();
-    }
-    std::vector<std::string> parts = {"scene=" + sections["scene"],
-                                      sections.contains("settings") ? "settings=" + sections["settings"] : "settings"};
-    for (const auto& [name, content] : sections) {
-        if (name.starts_with("image ")) parts.push_back("2D/Objects/" + name.substr(6) + "=" + content);
-        if (name.starts_with("file ")) parts.push_back(name.substr(5) + "=" + content);
-    }
-    return testing::archiveOf(parts);
-}
+using testing::Section;
 
 std::string conversionsText(const LACDocument& document, const std::string& sourceName) {
     std::string out;
@@ -73,22 +40,36 @@ std::string conversionsText(const LACDocument& document, const std::string& sour
     return out;
 }
 
-TEST(DrawingCases, ConvertAsExpected) {
-    std::size_t checked = 0;
-    for (const auto& entry : fs::directory_iterator(kCases)) {
-        const std::string text = testing::readFile(entry.path().string());
-        const std::size_t mark = text.find(kExpectedMark);
-        const std::string project = text.substr(0, mark);
-        const LACDocument document = LACReader::readFromMemory(archiveOf(project), entry.path());
-        const std::string actual = conversionsText(document, entry.path().stem().string() + ".lac");
-        if (std::getenv("KERFWRIGHT_UPDATE_CASES") != nullptr) {
-            std::ofstream(entry.path(), std::ios::binary) << project << kExpectedMark << actual;
+class DrawingCase : public testing::ScriptedCase {
+public:
+    using ScriptedCase::ScriptedCase;
+
+    bool isOutcome(const std::string& heading) const override { return heading == "expected"; }
+
+protected:
+    std::string step(const Section& section) override {
+        if (section.heading != "convert") {
+            // The line end before the next section is not part of the content.
+            sections_[section.heading] = section.body.substr(0, section.body.empty() ? 0 : section.body.size() - 1);
+            return "";
         }
-        EXPECT_NE(mark, std::string::npos) << entry.path();
-        EXPECT_EQ(actual, mark == std::string::npos ? "" : text.substr(mark + kExpectedMark.size())) << entry.path();
-        ++checked;
+        std::vector<std::string> parts = {"scene=" + sections_["scene"],
+                                          sections_.contains("settings") ? "settings=" + sections_["settings"] : "settings"};
+        for (const auto& [name, content] : sections_) {
+            if (name.starts_with("image ")) parts.push_back("2D/Objects/" + name.substr(6) + "=" + content);
+            if (name.starts_with("file ")) parts.push_back(name.substr(5) + "=" + content);
+        }
+        const std::string sourceName = where_.substr(0, where_.rfind('.')) + ".lac";
+        const LACDocument document = LACReader::readFromMemory(testing::archiveOf(parts), sourceName);
+        return testing::sectionText("expected", conversionsText(document, sourceName));
     }
-    EXPECT_GT(checked, 0u);
+
+private:
+    std::map<std::string, std::string> sections_;
+};
+
+TEST(DrawingCases, ConvertAsExpected) {
+    testing::runScriptedCases("drawings", [](const std::string& where) { return std::make_unique<DrawingCase>(where); });
 }
 
 }  // namespace
