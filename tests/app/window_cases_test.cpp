@@ -129,7 +129,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
         out += sectionText("face", faceText());
-        if (dialogs_.asked.find("save") != std::string::npos || dialogs_.asked.starts_with("folder")) {
+        if (!dialogs_.asked.empty() && !dialogs_.asked.starts_with("open")) {
             out += sectionText("files", filesText());
         }
         return out;
