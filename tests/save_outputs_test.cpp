@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 using kerfwright::testing::conversion;
 
 LoadedDocument loaded(std::string sourcePath, std::vector<CanvasConversion> conversions) {
-    return LoadedDocument{std::move(sourcePath), LACDocument{}, std::move(conversions)};
+    return LoadedDocument{std::move(sourcePath), LACDocument{}, std::move(conversions), {}};
 }
 
 std::vector<std::string> filenames(const LoadedDocument& document) {

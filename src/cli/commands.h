@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "writers/output_profile.h"
+
 namespace kerfwright::cli {
 
 inline constexpr int kExitSuccess = 0;
@@ -15,9 +17,10 @@ inline constexpr int kExitUsage = 2;
 // Converts each file and writes what Save All would write into the output
 // folder (default: the file's own folder). Up to `jobs` files convert at
 // once; what each prints comes out in input order, and the files left are the
-// same, byte for byte, whatever the number of jobs.
+// same, byte for byte, whatever the number of jobs. Drawings are written with `profile`.
 int convertFiles(const std::vector<std::filesystem::path>& inputs,
-                 const std::optional<std::filesystem::path>& outputFolder, std::size_t jobs);
+                 const std::optional<std::filesystem::path>& outputFolder, std::size_t jobs,
+                 const OutputProfile& profile = {});
 
 // The number of cores this process may run on.
 std::size_t defaultJobCount();

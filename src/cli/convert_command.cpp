@@ -52,9 +52,9 @@ void saveConversions(const LoadedDocument& loaded, const std::filesystem::path& 
 }
 
 InputReport convertOne(const std::filesystem::path& input, const std::optional<std::filesystem::path>& outputFolder,
-                       std::size_t inputNumber, OutputClaims& claims) {
+                       std::size_t inputNumber, const OutputProfile& profile, OutputClaims& claims) {
     InputReport report;
-    auto outcome = loadDocumentOrFailureMessage(input);
+    auto outcome = loadDocumentOrFailureMessage(input, profile);
     if (const auto* message = std::get_if<std::string>(&outcome)) {
         report.error(*message);
         return report;
@@ -95,7 +95,8 @@ std::size_t defaultJobCount() {
 }
 
 int convertFiles(const std::vector<std::filesystem::path>& inputs,
-                 const std::optional<std::filesystem::path>& outputFolder, std::size_t jobs) {
+                 const std::optional<std::filesystem::path>& outputFolder, std::size_t jobs,
+                 const OutputProfile& profile) {
     if (outputFolder) {
         // A folder that cannot be made shows up as the first failed write.
         std::error_code ignored;
@@ -105,7 +106,7 @@ int convertFiles(const std::vector<std::filesystem::path>& inputs,
     ProgressBar progressBar(inputs.size());
     bool allConverted = true;
     const OrderedJobs<InputReport> conversions{
-        .work = [&](std::size_t i) { return convertOne(inputs[i], outputFolder, i, claims); },
+        .work = [&](std::size_t i) { return convertOne(inputs[i], outputFolder, i, profile, claims); },
         .deliver =
             [&](std::size_t, InputReport& report) {
                 progressBar.hide();

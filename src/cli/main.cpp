@@ -49,6 +49,13 @@ int main(int argc, char** argv) {
     convert->add_option("-o,--output", outputFolder, "Folder to write into (default: each input's own folder)");
     convert->add_option("-j,--jobs", jobs, "How many projects to convert at once (default: the number of cores)")
         ->check(CLI::Validator(jobCountProblem, "N>=1"));
+    std::string profileName(kerfwright::rawValue(kerfwright::ProfileName::standard));
+    bool hairline = false;
+    std::vector<std::string> profileNames;
+    for (const kerfwright::ProfileName name : kerfwright::kAllProfileNames) profileNames.emplace_back(rawValue(name));
+    convert->add_option("--profile", profileName, "How to write the drawings for the program that imports them")
+        ->check(CLI::IsMember(profileNames));
+    convert->add_flag("--hairline", hairline, "Write cutting and scoring strokes at 0.025 mm");
     convert->add_option("FILE.lac", convertInputs, "Projects to convert, in order")->required();
 
     std::string infoInput;
@@ -73,7 +80,8 @@ int main(int argc, char** argv) {
             std::vector<std::filesystem::path> inputs(convertInputs.begin(), convertInputs.end());
             std::optional<std::filesystem::path> folder;
             if (convert->count("--output") > 0) folder = outputFolder;
-            return kerfwright::cli::convertFiles(inputs, folder, static_cast<std::size_t>(jobs));
+            const kerfwright::OutputProfile profile{*kerfwright::profileNameFromText(profileName), hairline};
+            return kerfwright::cli::convertFiles(inputs, folder, static_cast<std::size_t>(jobs), profile);
         }
         return kerfwright::cli::describeFile(infoInput, infoAsJson);
     } catch (const std::exception& error) {

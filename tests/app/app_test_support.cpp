@@ -42,7 +42,7 @@ CanvasConversion conversion(std::int64_t canvasIndex, std::string name) {
 std::shared_ptr<const LoadedDocument> document(std::vector<CanvasConversion> conversions,
                                                std::filesystem::path sourcePath) {
     return std::make_shared<const LoadedDocument>(
-        LoadedDocument{std::move(sourcePath), LACDocument{}, std::move(conversions)});
+        LoadedDocument{std::move(sourcePath), LACDocument{}, std::move(conversions), {}});
 }
 
 bool waitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done, kWaitLimitMilliseconds); }

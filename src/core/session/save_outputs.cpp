@@ -93,15 +93,16 @@ std::filesystem::path folderOf(const std::filesystem::path& path) {
 
 }  // namespace
 
-LoadedDocument loadDocument(const std::filesystem::path& sourcePath) {
+LoadedDocument loadDocument(const std::filesystem::path& sourcePath, const OutputProfile& profile) {
     LACDocument document = LACReader::read(sourcePath);
-    std::vector<CanvasConversion> conversions = SVGWriter::convert(document, kConversionMarginMillimeters);
-    return LoadedDocument{sourcePath, std::move(document), std::move(conversions)};
+    std::vector<CanvasConversion> conversions = SVGWriter::convert(document, kConversionMarginMillimeters, profile);
+    return LoadedDocument{sourcePath, std::move(document), std::move(conversions), profile};
 }
 
-std::variant<LoadedDocument, std::string> loadDocumentOrFailureMessage(const std::filesystem::path& sourcePath) {
+std::variant<LoadedDocument, std::string> loadDocumentOrFailureMessage(const std::filesystem::path& sourcePath,
+                                                                       const OutputProfile& profile) {
     try {
-        return loadDocument(sourcePath);
+        return loadDocument(sourcePath, profile);
     } catch (const LACReadError& error) {
         return readFailureMessage(sourcePath, error.description());
     } catch (const std::bad_alloc&) {
@@ -173,7 +174,7 @@ struct SidecarOutcome {
 // configuration.
 SidecarOutcome writeSidecar(const CanvasConversion& conversion, const LoadedDocument& loaded,
                             const std::filesystem::path& svgPath, const TextFileWriter& write) {
-    const auto text = SidecarWriter::text(conversion, loaded.document, fileNameOf(loaded.sourcePath));
+    const auto text = SidecarWriter::text(conversion, loaded.document, fileNameOf(loaded.sourcePath), loaded.profile);
     if (!text) return {};
     std::filesystem::path path = sidecarPath(svgPath);
     if (auto failure = write(path, *text)) return {std::nullopt, std::move(failure)};

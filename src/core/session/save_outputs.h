@@ -19,15 +19,17 @@ struct LoadedDocument {
     std::filesystem::path sourcePath;
     LACDocument document;
     std::vector<CanvasConversion> conversions;
+    OutputProfile profile;  // the conversions were written with it
 };
 
 // Reads and converts with the fixed margin of 5 mm. Throws LACReadError.
-LoadedDocument loadDocument(const std::filesystem::path& sourcePath);
+LoadedDocument loadDocument(const std::filesystem::path& sourcePath, const OutputProfile& profile = {});
 inline constexpr double kConversionMarginMillimeters = 5.0;
 
 // Reads and converts, or gives the "Failed to read …" message; running out of
 // memory on a huge project is reported like any file that cannot be read.
-std::variant<LoadedDocument, std::string> loadDocumentOrFailureMessage(const std::filesystem::path& sourcePath);
+std::variant<LoadedDocument, std::string> loadDocumentOrFailureMessage(const std::filesystem::path& sourcePath,
+                                                                       const OutputProfile& profile = {});
 
 // "Failed to read " + file name + ": " + the error's description.
 std::string readFailureMessage(const std::filesystem::path& sourcePath, const std::string& errorDescription);

@@ -67,7 +67,7 @@ void appendMaterial(std::string& out, const LACMaterialInfo& material) {
     }
 }
 
-void appendCanvasAndBounds(std::string& out, const CanvasConversion& conversion) {
+void appendCanvasAndBounds(std::string& out, const CanvasConversion& conversion, const OutputProfile& profile) {
     out += "Canvas:      ";
     appendLine(out, canvasDisplayName(conversion.canvasIndex, conversion.canvasName));
     out += "Bounds:      ";
@@ -75,6 +75,11 @@ void appendCanvasAndBounds(std::string& out, const CanvasConversion& conversion)
     out += " \u00d7 ";
     appendNumber(out, conversion.bounds.maxY - conversion.bounds.minY);
     appendLine(out, " mm");
+    // The standard profile's summary says nothing of it, as it always has.
+    if (!profile.isStandard()) {
+        out += "Profile:     ";
+        appendLine(out, profile.description());
+    }
     appendLine(out, "");
 }
 
@@ -102,11 +107,12 @@ void appendSettingsBlock(std::string& out, const LACLaserSettings& settings, std
     }
 }
 
-void appendLayerSection(std::string& out, LayerKind layer, std::int64_t count, const LACProcessConfig& config) {
+void appendLayerSection(std::string& out, LayerKind layer, std::int64_t count, const LACProcessConfig& config,
+                        const OutputProfile& profile) {
     out += "\n";
     out += rawValue(layer);
     out += "  (";
-    out += colour(layer).value_or(kEmDash);
+    out += profile.colour(layer).value_or(kEmDash);
     out += ", ";
     text::appendInteger(out, count);
     out += count == 1 ? " object)\n" : " objects)\n";
@@ -120,13 +126,14 @@ void appendLayerSection(std::string& out, LayerKind layer, std::int64_t count, c
     }
 }
 
-void appendLayers(std::string& out, const CanvasConversion& conversion, const LACProcessConfig& config) {
+void appendLayers(std::string& out, const CanvasConversion& conversion, const LACProcessConfig& config,
+                  const OutputProfile& profile) {
     appendLine(out, "Layer settings (apply these in the laser program after import)");
     appendLine(out, std::string(62, '-'));
     for (LayerKind layer : kLayerListingOrder) {
         const auto count = conversion.layerCounts.find(layer);
         if (count != conversion.layerCounts.end() && count->second >= 1) {
-            appendLayerSection(out, layer, count->second, config);
+            appendLayerSection(out, layer, count->second, config, profile);
         }
     }
 }
@@ -154,7 +161,8 @@ void appendFooter(std::string& out) {
 
 std::optional<std::string> text(const CanvasConversion& conversion,
                                 const LACDocument& document,
-                                std::string_view sourceFileName) {
+                                std::string_view sourceFileName,
+                                const OutputProfile& profile) {
     if (!document.processConfig) return std::nullopt;
     const LACProcessConfig& config = *document.processConfig;
 
@@ -166,8 +174,8 @@ std::optional<std::string> text(const CanvasConversion& conversion,
         out += "Machine:     ";
         appendLine(out, *config.machineName);
     }
-    appendCanvasAndBounds(out, conversion);
-    appendLayers(out, conversion, config);
+    appendCanvasAndBounds(out, conversion, profile);
+    appendLayers(out, conversion, config, profile);
     appendWarnings(out, conversion.warnings);
     appendFooter(out);
     return out;

@@ -18,19 +18,26 @@ constexpr std::size_t kGroupOverhead = 192;
 // Room for one element line beyond its path data and name.
 constexpr std::size_t kElementOverhead = 64;
 
-void appendGroupStartTag(std::string& out, LayerKind layer) {
+constexpr std::string_view kInkscapeNamespace = "http://www.inkscape.org/namespaces/inkscape";
+
+void appendGroupStartTag(std::string& out, LayerKind layer, const OutputProfile& profile) {
     out += "<g id=\"";
     out += rawValue(layer);
     out += '"';
+    if (profile.name == ProfileName::inkscape) {
+        out += " inkscape:groupmode=\"layer\" inkscape:label=\"";
+        out += rawValue(layer);
+        out += '"';
+    }
     if (layer == LayerKind::engraveFill) {
         out += " fill=\"";
-        out += colour(layer).value_or("");
+        out += profile.colour(layer).value_or("");
         out += "\" stroke=\"none\" fill-rule=\"evenodd\"";
     } else if (layer != LayerKind::engraveImage) {
         out += " stroke=\"";
-        out += colour(layer).value_or("");
+        out += profile.colour(layer).value_or("");
         out += "\" fill=\"none\" stroke-width=\"";
-        SVGFormat::appendNum(out, strokeWidthMillimeters(layer));
+        SVGFormat::appendNum(out, profile.strokeWidthMillimeters(layer));
         out += '"';
     }
     out += " stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
@@ -60,10 +67,16 @@ void appendElementLine(std::string& out, DrawnElement& element) {
 }
 
 void appendRootStartTag(std::string& out, const BoundingBox& box, std::int64_t canvasIndex,
-                        std::optional<std::int64_t> plateIndex) {
+                        std::optional<std::int64_t> plateIndex, const OutputProfile& profile) {
     const double width = box.maxX - box.minX;
     const double height = box.maxY - box.minY;
-    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"";
+    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\"";
+    if (profile.name == ProfileName::inkscape) {
+        out += " xmlns:inkscape=\"";
+        out += kInkscapeNamespace;
+        out += '"';
+    }
+    out += " version=\"1.1\" width=\"";
     SVGFormat::appendNum(out, width);
     out += "mm\" height=\"";
     SVGFormat::appendNum(out, height);
@@ -105,14 +118,15 @@ std::size_t expectedLength(const Drawing& drawing) {
 }
 
 // The SVG document of one drawing; its path data is moved out as written.
-std::string documentOf(Drawing& drawing) {
+std::string documentOf(Drawing& drawing, const OutputProfile& profile) {
     std::string svg;
     svg.reserve(expectedLength(drawing));
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n";
     const bool onPlate = drawing.totalPlatesInCanvas >= 2;
-    appendRootStartTag(svg, drawing.bounds, drawing.canvasIndex, onPlate ? std::optional(drawing.plateIndex) : std::nullopt);
+    appendRootStartTag(svg, drawing.bounds, drawing.canvasIndex, onPlate ? std::optional(drawing.plateIndex) : std::nullopt,
+                       profile);
     for (DrawnLayer& layer : drawing.layers) {
-        appendGroupStartTag(svg, layer.layer);
+        appendGroupStartTag(svg, layer.layer, profile);
         for (DrawnElement& element : layer.elements) appendElementLine(svg, element);
         svg += "</g>\n";
     }
@@ -128,10 +142,11 @@ std::size_t distinctCanvasCount(const std::vector<CanvasConversion>& all) {
     return indices.size();
 }
 
-std::vector<CanvasConversion> SVGWriter::convert(const LACDocument& document, double margin) {
+std::vector<CanvasConversion> SVGWriter::convert(const LACDocument& document, double margin,
+                                                 const OutputProfile& profile) {
     std::vector<CanvasConversion> conversions;
     DrawingResolver::resolveEach(document, margin, [&](Drawing&& drawing) {
-        std::string svg = documentOf(drawing);
+        std::string svg = documentOf(drawing, profile);
         conversions.push_back(CanvasConversion{
             .canvasIndex = drawing.canvasIndex,
             .canvasName = std::move(drawing.canvasName),

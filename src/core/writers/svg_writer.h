@@ -12,6 +12,7 @@
 #include "reading/model.h"
 #include "scene/layers.h"
 #include "values/bounding_box.h"
+#include "writers/output_profile.h"
 
 namespace kerfwright {
 
@@ -31,7 +32,7 @@ struct CanvasConversion {
 std::size_t distinctCanvasCount(const std::vector<CanvasConversion>& all);
 
 namespace SVGWriter {
-std::vector<CanvasConversion> convert(const LACDocument& document, double margin);
+std::vector<CanvasConversion> convert(const LACDocument& document, double margin, const OutputProfile& profile = {});
 }  // namespace SVGWriter
 
 }  // namespace kerfwright
