@@ -25,7 +25,8 @@ int convertFiles(const std::vector<std::filesystem::path>& inputs,
 // The number of cores this process may run on.
 std::size_t defaultJobCount();
 
-// Describes one file's conversions, readable or as one JSON object.
-int describeFile(const std::filesystem::path& input, bool asJson);
+// Describes one file's conversions, readable or as one JSON object; a profile
+// other than the standard one is reported too.
+int describeFile(const std::filesystem::path& input, bool asJson, const OutputProfile& profile = {});
 
 }  // namespace kerfwright::cli

@@ -68,6 +68,12 @@ std::string documentJson(const LoadedDocument& loaded) {
     appendJsonOptionalString(out, loaded.document.application);
     out += ",\"fileVersion\":";
     appendJsonOptionalString(out, loaded.document.fileVersion);
+    // Reported only when asked for, so that the standard output stays as it was.
+    if (!loaded.profile.isStandard()) {
+        out += ",\"profile\":{\"name\":";
+        text::appendJsonString(out, rawValue(loaded.profile.name));
+        out += loaded.profile.hairline ? ",\"hairline\":true}" : ",\"hairline\":false}";
+    }
     out += ",\"conversions\":[";
     for (std::size_t i = 0; i < loaded.conversions.size(); ++i) {
         if (i > 0) out += ',';
@@ -82,6 +88,7 @@ std::string documentSummary(const LoadedDocument& loaded) {
     std::string out = loaded.sourcePath.filename().string() + "\n";
     if (loaded.document.application) out += "Application:  " + *loaded.document.application + "\n";
     if (loaded.document.fileVersion) out += "File version: " + *loaded.document.fileVersion + "\n";
+    if (!loaded.profile.isStandard()) out += "Profile:      " + loaded.profile.description() + "\n";
     if (loaded.conversions.empty()) out += "\nNo canvases.\n";
     if (loaded.conversions.size() > 1) {
         out += ConversionSummary::pickerHeading(loaded.conversions) + "\n";
@@ -109,8 +116,8 @@ std::string documentSummary(const LoadedDocument& loaded) {
 
 }  // namespace
 
-int describeFile(const std::filesystem::path& input, bool asJson) {
-    const auto outcome = loadDocumentOrFailureMessage(input);
+int describeFile(const std::filesystem::path& input, bool asJson, const OutputProfile& profile) {
+    const auto outcome = loadDocumentOrFailureMessage(input, profile);
     if (const auto* message = std::get_if<std::string>(&outcome)) {
         std::cerr << *message << '\n';
         return kExitFailure;

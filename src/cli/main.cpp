@@ -28,6 +28,15 @@ std::string jobCountProblem(const std::string& text) {
     return "the number of jobs must be a whole number from 1 up, not '" + text + "'";
 }
 
+// --profile NAME and --hairline, for a subcommand that converts.
+void addProfileOptions(CLI::App& command, std::string& profileName, bool& hairline) {
+    std::vector<std::string> names;
+    for (const kerfwright::ProfileName name : kerfwright::kAllProfileNames) names.emplace_back(rawValue(name));
+    command.add_option("--profile", profileName, "How to write the drawings for the program that imports them")
+        ->check(CLI::IsMember(names));
+    command.add_flag("--hairline", hairline, "Write cutting and scoring strokes at 0.025 mm");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -51,11 +60,7 @@ int main(int argc, char** argv) {
         ->check(CLI::Validator(jobCountProblem, "N>=1"));
     std::string profileName(kerfwright::rawValue(kerfwright::ProfileName::standard));
     bool hairline = false;
-    std::vector<std::string> profileNames;
-    for (const kerfwright::ProfileName name : kerfwright::kAllProfileNames) profileNames.emplace_back(rawValue(name));
-    convert->add_option("--profile", profileName, "How to write the drawings for the program that imports them")
-        ->check(CLI::IsMember(profileNames));
-    convert->add_flag("--hairline", hairline, "Write cutting and scoring strokes at 0.025 mm");
+    addProfileOptions(*convert, profileName, hairline);
     convert->add_option("FILE.lac", convertInputs, "Projects to convert, in order")->required();
 
     std::string infoInput;
@@ -63,6 +68,7 @@ int main(int argc, char** argv) {
     CLI::App* info = app.add_subcommand("info", "Describe the conversions of FILE.lac.");
     info->set_version_flag("--version", kVersionText);
     info->add_flag("--json", infoAsJson, "Print one JSON object instead of a readable summary");
+    addProfileOptions(*info, profileName, hairline);
     info->add_option("FILE.lac", infoInput, "Project to describe")->required();
 
     try {
@@ -76,14 +82,14 @@ int main(int argc, char** argv) {
     // the command line itself, a thread that cannot start) ends the run with
     // a message rather than an abort.
     try {
+        const kerfwright::OutputProfile profile{*kerfwright::profileNameFromText(profileName), hairline};
         if (convert->parsed()) {
             std::vector<std::filesystem::path> inputs(convertInputs.begin(), convertInputs.end());
             std::optional<std::filesystem::path> folder;
             if (convert->count("--output") > 0) folder = outputFolder;
-            const kerfwright::OutputProfile profile{*kerfwright::profileNameFromText(profileName), hairline};
             return kerfwright::cli::convertFiles(inputs, folder, static_cast<std::size_t>(jobs), profile);
         }
-        return kerfwright::cli::describeFile(infoInput, infoAsJson);
+        return kerfwright::cli::describeFile(infoInput, infoAsJson, profile);
     } catch (const std::exception& error) {
         std::cerr << "kerfwright-cli: " << error.what() << '\n';
         return kerfwright::cli::kExitFailure;
