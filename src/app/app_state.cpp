@@ -21,8 +21,8 @@ Phase phaseAfter(LoadOutcome outcome) {
 
 }  // namespace
 
-LoadOutcome readAndConvert(const std::filesystem::path& location) {
-    auto outcome = loadDocumentOrFailureMessage(location);
+LoadOutcome readAndConvert(const std::filesystem::path& location, const OutputProfile& profile) {
+    auto outcome = loadDocumentOrFailureMessage(location, profile);
     if (auto* message = std::get_if<std::string>(&outcome)) return std::move(*message);
     try {
         return std::make_shared<const LoadedDocument>(std::move(std::get<LoadedDocument>(outcome)));
@@ -54,7 +54,15 @@ void AppState::load(const std::filesystem::path& location) {
             setPhase(ErrorPhase{readFailureMessage(location, "Unexpected error")});
         }
     });
-    watcher->setFuture(QtConcurrent::run([loader = loader_, location] { return loader(location); }));
+    watcher->setFuture(
+        QtConcurrent::run([loader = loader_, location, profile = profile_] { return loader(location, profile); }));
+}
+
+void AppState::setProfile(const OutputProfile& profile) {
+    if (profile == profile_) return;
+    profile_ = profile;
+    emit profileChanged();
+    if (const auto* loaded = std::get_if<LoadedPhase>(&phase_)) load(loaded->loaded->sourcePath);
 }
 
 void AppState::openFilePanel() {

@@ -45,10 +45,10 @@ public:
 
 // A read and converted document, or the message saying why it could not be read.
 using LoadOutcome = std::variant<std::shared_ptr<const LoadedDocument>, std::string>;
-using Loader = std::function<LoadOutcome(const std::filesystem::path&)>;
+using Loader = std::function<LoadOutcome(const std::filesystem::path&, const OutputProfile&)>;
 
 // Reads and converts a project; never throws.
-LoadOutcome readAndConvert(const std::filesystem::path& location);
+LoadOutcome readAndConvert(const std::filesystem::path& location, const OutputProfile& profile = {});
 
 class AppState : public QObject {
     Q_OBJECT
@@ -65,12 +65,18 @@ public:
     void load(const std::filesystem::path& location);
     void openFilePanel();
 
+    // The profile documents are converted with. Changing it converts the
+    // shown document again, from its file.
+    const OutputProfile& profile() const { return profile_; }
+    void setProfile(const OutputProfile& profile);
+
     // A failed SVG write moves to the error phase; a failed sidecar write does not.
     void saveOne(const LoadedDocument& loaded, std::size_t conversionIndex);
     void saveAll(const LoadedDocument& loaded);
 
 signals:
     void phaseChanged();
+    void profileChanged();
 
 private:
     void showSaveOutcome(const SaveOutcome& outcome);
@@ -78,6 +84,7 @@ private:
     FileDialogs& dialogs_;
     Loader loader_;
     Phase phase_;
+    OutputProfile profile_;
 };
 
 }  // namespace kerfwright::app

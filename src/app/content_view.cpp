@@ -87,8 +87,11 @@ QWidget* ContentView::faceForPhase() {
     if (const auto* loading = std::get_if<LoadingPhase>(&phase)) return loadingFace(loading->location);
     if (const auto* error = std::get_if<ErrorPhase>(&phase)) return new ErrorView(error->message, state_);
     if (const auto* loaded = std::get_if<LoadedPhase>(&phase)) {
-        // A document coming into view starts at its first drawing.
-        if (!wasShowingDocument && !loaded->loaded->conversions.empty()) {
+        // A document coming into view starts at its first drawing; the same
+        // file converted again keeps the drawing chosen.
+        const bool sameFile = loaded->loaded->sourcePath == shownSource_;
+        shownSource_ = loaded->loaded->sourcePath;
+        if (!wasShowingDocument && !sameFile && !loaded->loaded->conversions.empty()) {
             selection_ = ConversionSummary::idOf(loaded->loaded->conversions.front());
         }
         auto* view = new LoadedView(loaded->loaded, selection_, state_);

@@ -47,6 +47,7 @@ private:
     QVBoxLayout* layout_ = nullptr;
     QWidget* face_ = nullptr;
     bool showingDocument_ = false;
+    std::filesystem::path shownSource_;  // of the last document shown
 };
 
 }  // namespace kerfwright::app

@@ -1,6 +1,7 @@
 #include "loaded_view.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -255,8 +256,32 @@ QWidget* LoadedView::sidebar() {
     sidebarColumn_->addWidget(details_);
     sidebarColumn_->addSpacerItem(
         new QSpacerItem(0, kMinimumFlexibleSpace, QSizePolicy::Minimum, QSizePolicy::Expanding));
+    sidebarColumn_->addWidget(profileChoice());
     sidebarColumn_->addWidget(buttons());
     return bar;
+}
+
+// How the drawings are written for the next program; a change converts the
+// document again.
+QWidget* LoadedView::profileChoice() {
+    auto* box = new QWidget;
+    QVBoxLayout* items = column(box, kRowSpacing);
+    items->addWidget(label(QStringLiteral("Output"), TextStyles::subheadlineSemibold()));
+    auto* menu = new QComboBox;
+    menu->setObjectName(QStringLiteral("profileMenu"));
+    for (const ProfileName name : kAllProfileNames) menu->addItem(qtText(rawValue(name)));
+    menu->setCurrentIndex(static_cast<int>(state_.profile().name));
+    auto* hairline = new QCheckBox(QStringLiteral("Hairline cuts and scores (0.025 mm)"));
+    hairline->setObjectName(QStringLiteral("hairline"));
+    hairline->setChecked(state_.profile().hairline);
+    const auto choose = [this, menu, hairline] {
+        state_.setProfile({kAllProfileNames[static_cast<std::size_t>(menu->currentIndex())], hairline->isChecked()});
+    };
+    connect(menu, &QComboBox::activated, this, choose);
+    connect(hairline, &QCheckBox::toggled, this, choose);
+    items->addWidget(menu);
+    items->addWidget(hairline);
+    return box;
 }
 
 // Everything that describes the chosen drawing, rebuilt when the choice changes.

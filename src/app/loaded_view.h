@@ -37,6 +37,7 @@ private:
     std::optional<std::size_t> currentIndex() const;
     void select(std::size_t index);
     QWidget* sidebar();
+    QWidget* profileChoice();
     QWidget* buttons();
     QPushButton* saveOneButton();
     QPushButton* saveAllButton();

@@ -4,6 +4,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 
 #include "content_view.h"
 #include "qt_text.h"
@@ -14,10 +15,28 @@ namespace {
 constexpr int kInitialWidth = 1000;
 constexpr int kInitialHeight = 680;
 
+// The profile chosen last, kept between runs in the user's settings.
+const QString kProfileKey = QStringLiteral("output/profile");
+const QString kHairlineKey = QStringLiteral("output/hairline");
+
+OutputProfile rememberedProfile() {
+    const QSettings settings;
+    const std::string name = settings.value(kProfileKey).toString().toStdString();
+    return {profileNameFromText(name).value_or(ProfileName::standard), settings.value(kHairlineKey).toBool()};
+}
+
+void rememberProfile(const OutputProfile& profile) {
+    QSettings settings;
+    settings.setValue(kProfileKey, qtText(rawValue(profile.name)));
+    settings.setValue(kHairlineKey, profile.hairline);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this), state_(dialogs_) {
     setAttribute(Qt::WA_DeleteOnClose);
+    state_.setProfile(rememberedProfile());
+    connect(&state_, &AppState::profileChanged, this, [this] { rememberProfile(state_.profile()); });
     content_ = new ContentView(state_);
     setCentralWidget(content_);
     createFileMenu();

@@ -29,7 +29,7 @@ const LoadedDocument* loadedDocument(const AppState& state) {
 
 TEST(AppStateTest, ALoaderThatThrowsShowsAnErrorInsteadOfAborting) {
     AnsweringDialogs dialogs;
-    AppState state(dialogs, [](const fs::path&) -> LoadOutcome { throw std::runtime_error("boom"); });
+    AppState state(dialogs, [](const fs::path&, const OutputProfile&) -> LoadOutcome { throw std::runtime_error("boom"); });
     state.load("/projects/box.lac");
     ASSERT_TRUE(waitForPhase<ErrorPhase>(state));
     EXPECT_EQ(errorMessage(state), "Failed to read box.lac: Unexpected error");
@@ -47,7 +47,7 @@ public:
     }
 
     Loader loader() {
-        return [this](const fs::path& location) -> LoadOutcome {
+        return [this](const fs::path& location, const OutputProfile&) -> LoadOutcome {
             std::unique_lock lock(mutex_);
             ++waiting_;
             changed_.wait(lock, [&] { return open_ || outcomes_.contains(location); });

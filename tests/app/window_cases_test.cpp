@@ -4,17 +4,18 @@
 //   == answer open|save|folder [PATH]   how the dialogs answer from now on; no path: cancelled
 //   == locale NAME       the process locale of the steps that follow, as a desktop session sets it
 //   == open PATH         the window loads a file, as from the command line
-//   == click TEXT        a button or a menu item with that text
+//   == click TEXT        a button, a check box or a menu item with that text
 //   == drop URL...       files dropped in the middle of the window; paths stand for local files
 //
 // Each step is followed by "== asked" (the dialogs it opened) when it opened
 // any, "== at once" (the face shown right after it) when it started a load,
 // "== face" (the face once everything has settled) and, after a save dialog,
-// "== files". A face is written one line per visible label, picture, button
-// or menu, in the order of the widget tree.
+// "== files". A face is written one line per visible label, picture, button,
+// check box or menu, in reading order.
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -62,6 +63,8 @@ void describe(const QWidget& widget, std::string& out) {
         } else if (!label->text().isEmpty()) {
             out += "label " + name + utf8(label->text()) + "\n";
         }
+    } else if (const auto* box = qobject_cast<const QCheckBox*>(&widget)) {
+        out += "check " + name + utf8(box->text()) + (box->isChecked() ? " (on)" : " (off)") + "\n";
     } else if (const auto* button = qobject_cast<const QPushButton*>(&widget)) {
         out += "button " + name + utf8(button->text()) + (button->isChecked() ? " (down)" : "") + "\n";
     } else if (const auto* menu = qobject_cast<const QComboBox*>(&widget)) {
@@ -163,7 +166,7 @@ private:
     }
 
     void click(const QString& text) {
-        for (QPushButton* button : view_.face()->findChildren<QPushButton*>()) {
+        for (QAbstractButton* button : view_.face()->findChildren<QAbstractButton*>()) {
             if (button->text() == text) return button->click();
         }
         for (QComboBox* menu : view_.face()->findChildren<QComboBox*>()) {

@@ -28,6 +28,7 @@ struct OutputProfile {
     // Cutting and scoring strokes at 0.025 mm, which laser drivers take as cuts.
     bool hairline = false;
 
+    bool operator==(const OutputProfile&) const = default;
     bool isStandard() const { return name == ProfileName::standard && !hairline; }
     // The layer's colour as written: its stroke, else its fill; none for raster
     // in the standard palette.
