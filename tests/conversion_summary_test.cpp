@@ -51,6 +51,13 @@ TEST(ConversionSummaryTest, ColorFromHexReadsLeadingDigits) {
     for (const auto& c : cases) EXPECT_EQ(colorFromHex(c.text), c.color) << c.text;
 }
 
+TEST(ConversionSummaryTest, PreviewLeavesOutTheHiddenLayersGroups) {
+    const std::string svg = "<svg><g id=\"Score\" stroke=\"#0000FF\"/><g id=\"Cut\" stroke=\"#FF0000\"/></svg>";
+    EXPECT_EQ(previewSvg(svg, {}), svg);
+    EXPECT_EQ(previewSvg(svg, {LayerKind::cut, LayerKind::engraveFill}),
+              "<svg><g id=\"Score\" stroke=\"#0000FF\"/><g id=\"Cut\" display=\"none\" stroke=\"#FF0000\"/></svg>");
+}
+
 TEST(PreviewPageTest, WrapsTheSvgBetweenFixedHeaderAndTail) {
     const std::vector<std::string> headerLines = {
         "<!doctype html>",

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -14,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -23,6 +25,7 @@
 #include "symbols.h"
 #include "text/number_text.h"
 #include "text_styles.h"
+#include "writers/sidecar_writer.h"
 
 namespace kerfwright::app {
 namespace {
@@ -126,26 +129,68 @@ QPixmap dot(const ConversionSummary::RgbColor& color) {
     return pixmap;
 }
 
-QLayout* layerRow(LayerKind layer, std::int64_t count) {
+// What a layer's row needs beyond the layer: how its colour is written, the
+// recorded settings (none without them), and what the preview hides.
+struct LayerRowContext {
+    const OutputProfile& profile;
+    const LACProcessConfig* config;
+    const std::set<LayerKind>& hidden;
+    std::function<void(LayerKind, bool)> show;
+};
+
+// A layer's row: whether the preview shows it, its dot, name and count, and
+// under it the settings the project recorded for it.
+QWidget* layerRow(LayerKind layer, std::int64_t count, const LayerRowContext& context) {
+    auto* shown = new QCheckBox(qtText(rawValue(layer)));
+    shown->setObjectName(QStringLiteral("showLayer"));
+    shown->setFont(TextStyles::callout());
+    shown->setToolTip(QStringLiteral("Show this layer in the preview"));
+    shown->setChecked(!context.hidden.contains(layer));
+    QObject::connect(shown, &QCheckBox::toggled, shown, [layer, show = context.show](bool on) { show(layer, on); });
     auto* dotLabel = new QLabel;
     dotLabel->setObjectName(QStringLiteral("layerDot"));
-    dotLabel->setPixmap(dot(ConversionSummary::layerColor(layer)));
-    QHBoxLayout* layout = row(kRowPartSpacing);
-    layout->addWidget(dotLabel);
-    layout->addWidget(label(qtText(rawValue(layer)), TextStyles::callout()));
-    layout->addStretch();
+    dotLabel->setPixmap(dot(ConversionSummary::layerColor(layer, context.profile)));
+    QHBoxLayout* line = row(kRowPartSpacing);
+    line->addWidget(dotLabel);
+    line->addWidget(shown);
+    line->addStretch();
     std::string countText;
     text::appendInteger(countText, count);
-    layout->addWidget(secondaryLabel(qtText(countText), TextStyles::calloutFixedDigits()));
-    return layout;
+    line->addWidget(secondaryLabel(qtText(countText), TextStyles::calloutFixedDigits()));
+
+    auto* result = new QWidget;
+    QVBoxLayout* parts = column(result, kRowSpacing);
+    parts->addLayout(line);
+    if (context.config) {
+        std::string settings = SidecarWriter::layerSettings(layer, *context.config);
+        if (!settings.empty() && settings.back() == '\n') settings.pop_back();
+        QLabel* recorded = secondaryLabel(qtText(settings), TextStyles::caption());
+        recorded->setObjectName(QStringLiteral("layerSettings"));
+        recorded->setTextFormat(Qt::PlainText);
+        recorded->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        parts->addWidget(recorded);
+    }
+    return result;
 }
 
-QWidget* layerSummary(const CanvasConversion& conversion) {
+QWidget* layerSummary(const CanvasConversion& conversion, const LayerRowContext& context) {
     auto* summary = new QWidget;
     summary->setObjectName(QStringLiteral("layerSummary"));
     QVBoxLayout* rows = column(summary, kRowSpacing);
     rows->addWidget(label(QStringLiteral("Layers"), TextStyles::subheadlineSemibold()));
-    for (const auto& [layer, count] : ConversionSummary::layerRows(conversion)) rows->addLayout(layerRow(layer, count));
+    if (context.config) {
+        std::string source = SidecarWriter::materialAndMachine(*context.config);
+        if (!source.empty() && source.back() == '\n') source.pop_back();
+        if (!source.empty()) {
+            QLabel* recorded = secondaryLabel(qtText(source), TextStyles::caption());
+            recorded->setObjectName(QStringLiteral("materialAndMachine"));
+            recorded->setTextFormat(Qt::PlainText);
+            rows->addWidget(recorded);
+        }
+    }
+    for (const auto& [layer, count] : ConversionSummary::layerRows(conversion)) {
+        rows->addWidget(layerRow(layer, count, context));
+    }
     return summary;
 }
 
@@ -216,7 +261,7 @@ LoadedView::LoadedView(std::shared_ptr<const LoadedDocument> loaded, ConversionI
     QWidget* content = noContent();
     if (const auto index = currentIndex()) {
         preview_ = new SvgPreviewView;
-        preview_->showSvg(loaded_->conversions[*index].svg);
+        preview_->showSvg(ConversionSummary::previewSvg(loaded_->conversions[*index].svg, hidden_));
         content = preview_;
     }
 
@@ -237,7 +282,14 @@ void LoadedView::select(std::size_t index) {
     selection_ = ConversionSummary::idOf(loaded_->conversions[index]);
     emit selectionChanged(selection_);
     replaceDetails();
-    if (preview_) preview_->showSvg(loaded_->conversions[index].svg);
+    if (preview_) preview_->showSvg(ConversionSummary::previewSvg(loaded_->conversions[index].svg, hidden_));
+}
+
+void LoadedView::showLayer(LayerKind layer, bool shown) {
+    if (shown) hidden_.erase(layer);
+    else hidden_.insert(layer);
+    const auto index = currentIndex();
+    if (preview_ && index) preview_->showSvg(ConversionSummary::previewSvg(loaded_->conversions[*index].svg, hidden_));
 }
 
 QWidget* LoadedView::sidebar() {
@@ -291,7 +343,17 @@ QWidget* LoadedView::details() {
     const auto index = currentIndex();
     if (!index) return box;
     const CanvasConversion& conversion = loaded_->conversions[*index];
-    items->addWidget(layerSummary(conversion));
+    const LayerRowContext context{loaded_->profile, loaded_->document.processConfig ? &*loaded_->document.processConfig : nullptr,
+                                  hidden_, [this](LayerKind layer, bool shown) { showLayer(layer, shown); }};
+    items->addWidget(layerSummary(conversion, context));
+    if (context.config) {
+        // The whole summary as the sidecar holds it, to paste where the settings are entered.
+        QPushButton* copy = button(QStringLiteral("Copy Settings"), false);
+        connect(copy, &QPushButton::clicked, this, [this, index = *index] {
+            QGuiApplication::clipboard()->setText(qtText(sidecarText(loaded_->conversions[index], *loaded_).value_or("")));
+        });
+        items->addWidget(copy);
+    }
     items->addLayout(boundsRow(conversion));
     if (!conversion.warnings.empty()) items->addWidget(warningsBlock(conversion));
     return box;

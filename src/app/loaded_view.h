@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <set>
 
 #include "session/conversion_summary.h"
 #include "session/save_outputs.h"
@@ -29,6 +30,8 @@ public:
 
     // The preview, absent when the document has no drawing.
     SvgPreviewView* preview() const { return preview_; }
+    // The layers the preview leaves out.
+    const std::set<LayerKind>& hiddenLayers() const { return hidden_; }
 
 signals:
     void selectionChanged(kerfwright::ConversionSummary::ConversionId selection);
@@ -43,6 +46,7 @@ private:
     QPushButton* saveAllButton();
     QWidget* details();
     void replaceDetails();
+    void showLayer(LayerKind layer, bool shown);
 
     std::shared_ptr<const LoadedDocument> loaded_;
     ConversionSummary::ConversionId selection_;
@@ -50,6 +54,7 @@ private:
     QVBoxLayout* sidebarColumn_ = nullptr;
     QWidget* details_ = nullptr;
     SvgPreviewView* preview_ = nullptr;
+    std::set<LayerKind> hidden_;  // layers the preview leaves out
 };
 
 }  // namespace kerfwright::app

@@ -74,7 +74,11 @@ void describe(const QWidget& widget, std::string& out) {
         }
         out += "\n";
     } else if (qobject_cast<const SvgPreviewView*>(&widget)) {
-        out += "preview\n";
+        out += "preview";
+        if (const auto* document = qobject_cast<const LoadedView*>(widget.parentWidget()->parentWidget())) {
+            for (const LayerKind layer : document->hiddenLayers()) out += " without " + std::string(rawValue(layer));
+        }
+        out += "\n";
         return;
     }
     // In reading order: top to bottom, then left to right.

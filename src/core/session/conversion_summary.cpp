@@ -102,8 +102,17 @@ RgbColor colorFromHex(std::string_view text) {
                     static_cast<std::uint8_t>(value)};
 }
 
-RgbColor layerColor(LayerKind layer) {
-    return colorFromHex(colour(layer).value_or("#808080"));
+RgbColor layerColor(LayerKind layer, const OutputProfile& profile) {
+    return colorFromHex(profile.colour(layer).value_or("#808080"));
+}
+
+std::string previewSvg(std::string_view svg, const std::set<LayerKind>& hidden) {
+    std::string out(svg);
+    for (const LayerKind layer : hidden) {
+        const std::string tag = "<g id=\"" + std::string(rawValue(layer)) + "\"";
+        if (const std::size_t at = out.find(tag); at != std::string::npos) out.insert(at + tag.size(), " display=\"none\"");
+    }
+    return out;
 }
 
 std::string loadingText(const std::filesystem::path& location) {

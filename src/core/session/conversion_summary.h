@@ -7,12 +7,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "scene/layers.h"
+#include "writers/output_profile.h"
 #include "writers/svg_writer.h"
 
 namespace kerfwright::ConversionSummary {
@@ -59,8 +61,12 @@ struct RgbColor {
 // number (0 without any), whose bits 16-23, 8-15 and 0-7 are red, green, blue.
 RgbColor colorFromHex(std::string_view text);
 
-// The dot shown beside a layer: its stroke colour, else its fill, else grey.
-RgbColor layerColor(LayerKind layer);
+// The dot shown beside a layer: its colour as the profile writes it, else grey.
+RgbColor layerColor(LayerKind layer, const OutputProfile& profile = {});
+
+// The SVG as the preview shows it: the groups of the `hidden` layers not
+// displayed. Saved files are never made from it.
+std::string previewSvg(std::string_view svg, const std::set<LayerKind>& hidden);
 
 // "Reading " + the file name + "…", while the file is being read.
 std::string loadingText(const std::filesystem::path& location);

@@ -93,6 +93,10 @@ std::filesystem::path folderOf(const std::filesystem::path& path) {
 
 }  // namespace
 
+std::optional<std::string> sidecarText(const CanvasConversion& conversion, const LoadedDocument& loaded) {
+    return SidecarWriter::text(conversion, loaded.document, fileNameOf(loaded.sourcePath), loaded.profile);
+}
+
 LoadedDocument loadDocument(const std::filesystem::path& sourcePath, const OutputProfile& profile) {
     LACDocument document = LACReader::read(sourcePath);
     std::vector<CanvasConversion> conversions = SVGWriter::convert(document, kConversionMarginMillimeters, profile);
@@ -174,7 +178,7 @@ struct SidecarOutcome {
 // configuration.
 SidecarOutcome writeSidecar(const CanvasConversion& conversion, const LoadedDocument& loaded,
                             const std::filesystem::path& svgPath, const TextFileWriter& write) {
-    const auto text = SidecarWriter::text(conversion, loaded.document, fileNameOf(loaded.sourcePath), loaded.profile);
+    const auto text = sidecarText(conversion, loaded);
     if (!text) return {};
     std::filesystem::path path = sidecarPath(svgPath);
     if (auto failure = write(path, *text)) return {std::nullopt, std::move(failure)};

@@ -54,6 +54,10 @@ std::optional<WriteFailure> writeTextAtomically(const std::filesystem::path& pat
 using TextFileWriter =
     std::function<std::optional<WriteFailure>(const std::filesystem::path& path, std::string_view text)>;
 
+// The settings summary of one of the document's conversions; nothing when the
+// document records no settings.
+std::optional<std::string> sidecarText(const CanvasConversion& conversion, const LoadedDocument& loaded);
+
 // The sidecar's location: the SVG's with its last extension replaced by .txt.
 std::filesystem::path sidecarPath(const std::filesystem::path& svgPath);
 

@@ -117,13 +117,7 @@ void appendLayerSection(std::string& out, LayerKind layer, std::int64_t count, c
     text::appendInteger(out, count);
     out += count == 1 ? " object)\n" : " objects)\n";
 
-    const auto processType = processTypeShownFor(layer);
-    const auto settings = processType ? config.laserSettings.find(std::string(*processType)) : config.laserSettings.end();
-    if (settings != config.laserSettings.end()) {
-        appendSettingsBlock(out, settings->second, *processType);
-    } else {
-        appendLine(out, "  (No settings recorded in the LAC for this process type.)");
-    }
+    out += layerSettings(layer, config);
 }
 
 void appendLayers(std::string& out, const CanvasConversion& conversion, const LACProcessConfig& config,
@@ -159,6 +153,28 @@ void appendFooter(std::string& out) {
 
 }  // namespace
 
+std::string materialAndMachine(const LACProcessConfig& config) {
+    std::string out;
+    if (config.material) appendMaterial(out, *config.material);
+    if (config.machineName) {
+        out += "Machine:     ";
+        appendLine(out, *config.machineName);
+    }
+    return out;
+}
+
+std::string layerSettings(LayerKind layer, const LACProcessConfig& config) {
+    std::string out;
+    const auto processType = processTypeShownFor(layer);
+    const auto settings = processType ? config.laserSettings.find(std::string(*processType)) : config.laserSettings.end();
+    if (settings != config.laserSettings.end()) {
+        appendSettingsBlock(out, settings->second, *processType);
+    } else {
+        appendLine(out, "  (No settings recorded in the LAC for this process type.)");
+    }
+    return out;
+}
+
 std::optional<std::string> text(const CanvasConversion& conversion,
                                 const LACDocument& document,
                                 std::string_view sourceFileName,
@@ -169,11 +185,7 @@ std::optional<std::string> text(const CanvasConversion& conversion,
     std::string out;
     out.reserve(1024);
     appendHeading(out, sourceFileName);
-    if (config.material) appendMaterial(out, *config.material);
-    if (config.machineName) {
-        out += "Machine:     ";
-        appendLine(out, *config.machineName);
-    }
+    out += materialAndMachine(config);
     appendCanvasAndBounds(out, conversion, profile);
     appendLayers(out, conversion, config, profile);
     appendWarnings(out, conversion.warnings);

@@ -19,4 +19,11 @@ std::optional<std::string> text(const CanvasConversion& conversion,
                                 std::string_view sourceFileName,
                                 const OutputProfile& profile = {});
 
+// The summary's lines on the material and the machine, each ending in a line end.
+std::string materialAndMachine(const LACProcessConfig& config);
+
+// The summary's lines under a layer's heading: the settings recorded for its
+// process, or a line saying there are none.
+std::string layerSettings(LayerKind layer, const LACProcessConfig& config);
+
 }  // namespace kerfwright::SidecarWriter
