@@ -50,12 +50,6 @@ std::filesystem::path argumentPath(const QString& argument) {
     return absolute.empty() ? path : absolute;
 }
 
-MainWindow* openWindow() {
-    auto* window = new MainWindow;
-    window->show();
-    return window;
-}
-
 bool hasPainted(const QImage& image) {
     if (image.isNull()) return false;
     const QRgb first = image.pixel(0, 0);

@@ -44,10 +44,12 @@ QWidget* loadingFace(const std::filesystem::path& location) {
 
 }  // namespace
 
-std::optional<std::filesystem::path> firstDroppedFile(const QMimeData& data) {
-    const QList<QUrl> urls = data.urls();
-    if (urls.isEmpty() || !urls.first().isLocalFile()) return std::nullopt;
-    return filePath(urls.first().toLocalFile());
+std::vector<std::filesystem::path> droppedFiles(const QMimeData& data) {
+    std::vector<std::filesystem::path> files;
+    for (const QUrl& url : data.urls()) {
+        if (url.isLocalFile()) files.push_back(filePath(url.toLocalFile()));
+    }
+    return files;
 }
 
 ContentView::ContentView(AppState& state, QWidget* parent) : QWidget(parent), state_(state) {
@@ -111,11 +113,16 @@ void ContentView::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 // Any file is taken: one that is not a project ends in the error face with
-// the reader's message. Only the first of several files is loaded.
+// the reader's message. Of several files, this window loads the first and
+// each other one gets a window of its own.
 void ContentView::dropEvent(QDropEvent* event) {
     if (!event->mimeData()->hasUrls()) return;
     event->acceptProposedAction();
-    if (const auto file = firstDroppedFile(*event->mimeData())) state_.load(*file);
+    std::vector<std::filesystem::path> files = droppedFiles(*event->mimeData());
+    if (files.empty()) return;
+    state_.load(files.front());
+    files.erase(files.begin());
+    if (!files.empty()) emit otherFilesDropped(files);
 }
 
 }  // namespace kerfwright::app

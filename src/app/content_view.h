@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 #include "session/conversion_summary.h"
 
@@ -16,8 +17,8 @@ namespace kerfwright::app {
 
 class AppState;
 
-// The file to load from a drop: the first dropped item, when it is a local file.
-std::optional<std::filesystem::path> firstDroppedFile(const QMimeData& data);
+// The local files of a drop, in order; anything else dropped is left out.
+std::vector<std::filesystem::path> droppedFiles(const QMimeData& data);
 
 class ContentView : public QWidget {
     Q_OBJECT
@@ -32,6 +33,8 @@ signals:
     // The current face is complete: for a document, once its preview page
     // has loaded.
     void faceShown();
+    // Files dropped with the one this window loads, each for a window of its own.
+    void otherFilesDropped(const std::vector<std::filesystem::path>& files);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -38,6 +38,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this), s
     state_.setProfile(rememberedProfile());
     connect(&state_, &AppState::profileChanged, this, [this] { rememberProfile(state_.profile()); });
     content_ = new ContentView(state_);
+    connect(content_, &ContentView::otherFilesDropped, this, [](const std::vector<std::filesystem::path>& files) {
+        for (const std::filesystem::path& file : files) openWindow()->state().load(file);
+    });
     setCentralWidget(content_);
     createFileMenu();
     connect(&state_, &AppState::phaseChanged, this, &MainWindow::showTitle);
@@ -61,6 +64,12 @@ void MainWindow::showTitle() {
     const auto* loaded = std::get_if<LoadedPhase>(&state_.phase());
     setWindowTitle(loaded ? qtPathText(loaded->loaded->sourcePath.filename()) + QStringLiteral(" \u2014 Kerfwright")
                           : QStringLiteral("Kerfwright"));
+}
+
+MainWindow* openWindow() {
+    auto* window = new MainWindow;
+    window->show();
+    return window;
 }
 
 void openInFocusedWindow() {

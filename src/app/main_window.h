@@ -28,6 +28,9 @@ private:
     ContentView* content_ = nullptr;
 };
 
+// A new window, shown; it deletes itself when closed.
+MainWindow* openWindow();
+
 // "Open .lac File…" acts on the main window that has focus, and does nothing
 // while none has.
 void openInFocusedWindow();

@@ -8,7 +8,7 @@
 //   == drop URL...       files dropped in the middle of the window; paths stand for local files
 //
 // Each step is followed by "== asked" (the dialogs it opened) when it opened
-// any, "== at once" (the face shown right after it) when it started a load,
+// any, "== other windows" (dropped files sent to windows of their own), "== at once" (the face shown right after it) when it started a load,
 // "== face" (the face once everything has settled) and, after a save dialog,
 // "== files". A face is written one line per visible label, picture, button,
 // check box or menu, in reading order.
@@ -97,6 +97,9 @@ public:
     explicit WindowCase(std::string where) : ScriptedCase(std::move(where)) {
         QObject::connect(&state_, &AppState::phaseChanged, [this] { settled_ = false; });
         QObject::connect(&view_, &ContentView::faceShown, [this] { settled_ = true; });
+        QObject::connect(&view_, &ContentView::otherFilesDropped, [this](const std::vector<fs::path>& files) {
+            for (const fs::path& file : files) otherWindows_ += file.string() + "\n";
+        });
         view_.resize(kWindowWidth, kWindowHeight);
         view_.show();
         waitUntil([this] { return settled_; });
@@ -108,7 +111,7 @@ public:
     }
 
     bool isOutcome(const std::string& heading) const override {
-        return heading == "asked" || heading == "at once" || heading == "face" || ScriptedCase::isOutcome(heading);
+        return heading == "asked" || heading == "other windows" || heading == "at once" || heading == "face" || ScriptedCase::isOutcome(heading);
     }
 
 protected:
@@ -123,12 +126,14 @@ protected:
             return "";
         }
         dialogs_.asked.clear();
+        otherWindows_.clear();
         if (heading.starts_with("open ")) state_.load(local(heading.substr(5)));
         else if (heading.starts_with("click ")) click(QString::fromStdString(local(heading.substr(6))));
         else if (heading.starts_with("drop ")) drop(heading.substr(5));
         else ADD_FAILURE() << where_ << ": no such section: " << heading;
 
         std::string out = dialogs_.asked.empty() ? "" : sectionText("asked", general(dialogs_.asked));
+        if (!otherWindows_.empty()) out += sectionText("other windows", general(otherWindows_));
         if (std::holds_alternative<LoadingPhase>(state_.phase())) out += sectionText("at once", faceText());
         EXPECT_TRUE(waitUntil([this] { return settled_ && !std::holds_alternative<LoadingPhase>(state_.phase()); }))
             << where_ << ": " << heading;
@@ -205,6 +210,7 @@ private:
     AppState state_{dialogs_};
     ContentView view_{state_};
     bool settled_ = false;
+    std::string otherWindows_;  // the files a step sent to windows of their own
 };
 
 TEST(WindowCases, BehaveAsExpected) {
