@@ -129,6 +129,16 @@ QPixmap dot(const ConversionSummary::RgbColor& color) {
     return pixmap;
 }
 
+// Lines of the settings summary as the sidecar has them, to read and select.
+QLabel* recordedLabel(std::string lines, const char* objectName) {
+    if (!lines.empty() && lines.back() == '\n') lines.pop_back();
+    QLabel* recorded = secondaryLabel(qtText(lines), TextStyles::caption());
+    recorded->setObjectName(QString::fromLatin1(objectName));
+    recorded->setTextFormat(Qt::PlainText);
+    recorded->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return recorded;
+}
+
 // What a layer's row needs beyond the layer: how its colour is written, the
 // recorded settings (none without them), and what the preview hides.
 struct LayerRowContext {
@@ -162,13 +172,7 @@ QWidget* layerRow(LayerKind layer, std::int64_t count, const LayerRowContext& co
     QVBoxLayout* parts = column(result, kRowSpacing);
     parts->addLayout(line);
     if (context.config) {
-        std::string settings = SidecarWriter::layerSettings(layer, *context.config);
-        if (!settings.empty() && settings.back() == '\n') settings.pop_back();
-        QLabel* recorded = secondaryLabel(qtText(settings), TextStyles::caption());
-        recorded->setObjectName(QStringLiteral("layerSettings"));
-        recorded->setTextFormat(Qt::PlainText);
-        recorded->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        parts->addWidget(recorded);
+        parts->addWidget(recordedLabel(SidecarWriter::layerSettings(layer, *context.config), "layerSettings"));
     }
     return result;
 }
@@ -179,14 +183,8 @@ QWidget* layerSummary(const CanvasConversion& conversion, const LayerRowContext&
     QVBoxLayout* rows = column(summary, kRowSpacing);
     rows->addWidget(label(QStringLiteral("Layers"), TextStyles::subheadlineSemibold()));
     if (context.config) {
-        std::string source = SidecarWriter::materialAndMachine(*context.config);
-        if (!source.empty() && source.back() == '\n') source.pop_back();
-        if (!source.empty()) {
-            QLabel* recorded = secondaryLabel(qtText(source), TextStyles::caption());
-            recorded->setObjectName(QStringLiteral("materialAndMachine"));
-            recorded->setTextFormat(Qt::PlainText);
-            rows->addWidget(recorded);
-        }
+        const std::string source = SidecarWriter::materialAndMachine(*context.config);
+        if (!source.empty()) rows->addWidget(recordedLabel(source, "materialAndMachine"));
     }
     for (const auto& [layer, count] : ConversionSummary::layerRows(conversion)) {
         rows->addWidget(layerRow(layer, count, context));
@@ -261,7 +259,7 @@ LoadedView::LoadedView(std::shared_ptr<const LoadedDocument> loaded, ConversionI
     QWidget* content = noContent();
     if (const auto index = currentIndex()) {
         preview_ = new SvgPreviewView;
-        preview_->showSvg(ConversionSummary::previewSvg(loaded_->conversions[*index].svg, hidden_));
+        showInPreview(*index);
         content = preview_;
     }
 
@@ -282,14 +280,17 @@ void LoadedView::select(std::size_t index) {
     selection_ = ConversionSummary::idOf(loaded_->conversions[index]);
     emit selectionChanged(selection_);
     replaceDetails();
-    if (preview_) preview_->showSvg(ConversionSummary::previewSvg(loaded_->conversions[index].svg, hidden_));
+    showInPreview(index);
 }
 
 void LoadedView::showLayer(LayerKind layer, bool shown) {
     if (shown) hidden_.erase(layer);
     else hidden_.insert(layer);
-    const auto index = currentIndex();
-    if (preview_ && index) preview_->showSvg(ConversionSummary::previewSvg(loaded_->conversions[*index].svg, hidden_));
+    if (const auto index = currentIndex()) showInPreview(*index);
+}
+
+void LoadedView::showInPreview(std::size_t index) {
+    if (preview_) preview_->showSvg(ConversionSummary::previewSvg(loaded_->conversions[index].svg, hidden_));
 }
 
 QWidget* LoadedView::sidebar() {

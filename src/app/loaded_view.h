@@ -47,6 +47,7 @@ private:
     QWidget* details();
     void replaceDetails();
     void showLayer(LayerKind layer, bool shown);
+    void showInPreview(std::size_t index);
 
     std::shared_ptr<const LoadedDocument> loaded_;
     ConversionSummary::ConversionId selection_;
