@@ -249,10 +249,23 @@ QWidget* noContent() {
 LoadedView::LoadedView(std::shared_ptr<const LoadedDocument> loaded, ConversionId selection, AppState& state,
                        QWidget* parent)
     : QWidget(parent), loaded_(std::move(loaded)), selection_(selection), state_(state) {
-    auto* sidebarPane = new QScrollArea;
-    sidebarPane->setWidget(sidebar());
-    sidebarPane->setWidgetResizable(true);
-    sidebarPane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The drawing's description scrolls; the output choice and the buttons
+    // below it stay in view.
+    auto* scrolled = new QScrollArea;
+    scrolled->setWidget(sidebar());
+    scrolled->setWidgetResizable(true);
+    scrolled->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrolled->setFrameShape(QFrame::NoFrame);
+    auto* sidebarPane = new QWidget;
+    QVBoxLayout* pane = column(sidebarPane, kSidebarSpacing);
+    pane->setContentsMargins(0, 0, 0, kSidebarSpacing);
+    pane->addWidget(scrolled, 1);
+    QWidget* fixed = new QWidget;
+    QVBoxLayout* fixedColumn = column(fixed, kSidebarSpacing);
+    fixedColumn->setContentsMargins(kSidebarSpacing, 0, kSidebarSpacing, 0);
+    fixedColumn->addWidget(profileChoice());
+    fixedColumn->addWidget(buttons());
+    pane->addWidget(fixed);
     sidebarPane->setMinimumWidth(kSidebarMinWidth);
     sidebarPane->setMaximumWidth(kSidebarMaxWidth);
 
@@ -309,8 +322,6 @@ QWidget* LoadedView::sidebar() {
     sidebarColumn_->addWidget(details_);
     sidebarColumn_->addSpacerItem(
         new QSpacerItem(0, kMinimumFlexibleSpace, QSizePolicy::Minimum, QSizePolicy::Expanding));
-    sidebarColumn_->addWidget(profileChoice());
-    sidebarColumn_->addWidget(buttons());
     return bar;
 }
 
