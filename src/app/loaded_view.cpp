@@ -334,12 +334,13 @@ QWidget* LoadedView::profileChoice() {
     auto* menu = new QComboBox;
     menu->setObjectName(QStringLiteral("profileMenu"));
     for (const ProfileName name : kAllProfileNames) menu->addItem(qtText(rawValue(name)));
-    menu->setCurrentIndex(static_cast<int>(state_.profile().name));
+    menu->setCurrentText(qtText(rawValue(state_.profile().name)));
     auto* hairline = new QCheckBox(QStringLiteral("Hairline cuts and scores (0.025 mm)"));
     hairline->setObjectName(QStringLiteral("hairline"));
     hairline->setChecked(state_.profile().hairline);
     const auto choose = [this, menu, hairline] {
-        state_.setProfile({kAllProfileNames[static_cast<std::size_t>(menu->currentIndex())], hairline->isChecked()});
+        const auto name = profileNameFromText(menu->currentText().toStdString());
+        state_.setProfile({name.value_or(ProfileName::standard), hairline->isChecked()});
     };
     connect(menu, &QComboBox::activated, this, choose);
     connect(hairline, &QCheckBox::toggled, this, choose);
