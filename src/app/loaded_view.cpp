@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -20,6 +21,7 @@
 #include <utility>
 
 #include "app_state.h"
+#include "preview_zoom.h"
 #include "qt_text.h"
 #include "svg_preview_view.h"
 #include "symbols.h"
@@ -272,8 +274,8 @@ LoadedView::LoadedView(std::shared_ptr<const LoadedDocument> loaded, ConversionI
     QWidget* content = noContent();
     if (const auto index = currentIndex()) {
         preview_ = new SvgPreviewView;
-        showInPreview(*index);
-        content = preview_;
+        showInPreview(*index, SvgPreviewView::Placement::reset);
+        content = previewPane();
     }
 
     auto* split = new QSplitter(Qt::Horizontal);
@@ -293,17 +295,48 @@ void LoadedView::select(std::size_t index) {
     selection_ = ConversionSummary::idOf(loaded_->conversions[index]);
     emit selectionChanged(selection_);
     replaceDetails();
-    showInPreview(index);
+    showInPreview(index, SvgPreviewView::Placement::reset);
 }
 
 void LoadedView::showLayer(LayerKind layer, bool shown) {
     if (shown) hidden_.erase(layer);
     else hidden_.insert(layer);
-    if (const auto index = currentIndex()) showInPreview(*index);
+    if (const auto index = currentIndex()) showInPreview(*index, SvgPreviewView::Placement::keep);
 }
 
-void LoadedView::showInPreview(std::size_t index) {
-    if (preview_) preview_->showSvg(ConversionSummary::previewSvg(loaded_->conversions[index].svg, hidden_));
+void LoadedView::showInPreview(std::size_t index, SvgPreviewView::Placement placement) {
+    if (!preview_) return;
+    const CanvasConversion& conversion = loaded_->conversions[index];
+    const QSizeF millimeters(conversion.bounds.maxX - conversion.bounds.minX, conversion.bounds.maxY - conversion.bounds.minY);
+    preview_->showSvg(ConversionSummary::previewSvg(conversion.svg, hidden_), millimeters, placement);
+}
+
+// The preview under a bar with its zoom buttons; the wheel and the keys zoom too.
+QWidget* LoadedView::previewPane() {
+    auto* pane = new QWidget;
+    QVBoxLayout* stack = column(pane, 0);
+    QHBoxLayout* bar = row(kButtonSpacing);
+    bar->setContentsMargins(kButtonSpacing, kRowSpacing, kButtonSpacing, kRowSpacing);
+    bar->addStretch();
+    const auto onKeys = [pane](const QList<QKeySequence>& keys, const std::function<void()>& act) {
+        for (const QKeySequence& key : keys) connect(new QShortcut(key, pane), &QShortcut::activated, pane, act);
+    };
+    const auto zoomButton = [&](const QString& text, const QKeySequence& key, void (SvgPreviewView::*zoom)()) {
+        auto* zoomer = new QPushButton(text);
+        zoomer->setToolTip(text + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) + QStringLiteral(")"));
+        connect(zoomer, &QPushButton::clicked, preview_, zoom);
+        onKeys({key}, [this, zoom] { (preview_->*zoom)(); });
+        bar->addWidget(zoomer);
+    };
+    zoomButton(QStringLiteral("Fit"), QKeySequence(Qt::CTRL | Qt::Key_0), &SvgPreviewView::fit);
+    zoomButton(QStringLiteral("Actual size"), QKeySequence(Qt::CTRL | Qt::Key_1), &SvgPreviewView::showActualSize);
+    // Ctrl+= is Ctrl++ without the Shift key.
+    onKeys({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+           [this] { preview_->zoomBy(PreviewZoom::kWheelStepFactor); });
+    onKeys({QKeySequence::ZoomOut}, [this] { preview_->zoomBy(1 / PreviewZoom::kWheelStepFactor); });
+    stack->addLayout(bar);
+    stack->addWidget(preview_, 1);
+    return pane;
 }
 
 QWidget* LoadedView::sidebar() {

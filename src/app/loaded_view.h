@@ -12,6 +12,7 @@
 
 #include "session/conversion_summary.h"
 #include "session/save_outputs.h"
+#include "svg_preview_view.h"
 
 class QPushButton;
 class QVBoxLayout;
@@ -19,7 +20,6 @@ class QVBoxLayout;
 namespace kerfwright::app {
 
 class AppState;
-class SvgPreviewView;
 
 class LoadedView : public QWidget {
     Q_OBJECT
@@ -47,7 +47,8 @@ private:
     QWidget* details();
     void replaceDetails();
     void showLayer(LayerKind layer, bool shown);
-    void showInPreview(std::size_t index);
+    void showInPreview(std::size_t index, SvgPreviewView::Placement placement);
+    QWidget* previewPane();
 
     std::shared_ptr<const LoadedDocument> loaded_;
     ConversionSummary::ConversionId selection_;

@@ -4,8 +4,12 @@
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QHash>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWheelEvent>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
@@ -13,6 +17,9 @@
 
 #include <unistd.h>
 
+#include <cmath>
+
+#include "preview_zoom.h"
 #include "qt_text.h"
 #include "writers/preview_page.h"
 
@@ -83,6 +90,21 @@ void restrictPage(QWebEnginePage& page) {
     settings.setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
 }
 
+constexpr double kMillimetersPerInch = 25.4;
+// Closer than this the drawing's finest lines turn into blocks.
+constexpr double kLargestTimesActualSize = 100;
+constexpr double kWheelNotch = 120;
+
+QString pixels(double value) { return QString::number(value, 'f', 3) + QStringLiteral("px"); }
+
+// Fixed to the view at `placement`, out of the page's own layout.
+QString placementScript(const QRectF& placement) {
+    return QStringLiteral("(() => { const drawing = document.querySelector('svg'); if (!drawing) return; "
+                          "drawing.style.cssText = 'position: fixed; max-width: none; max-height: none; "
+                          "left: %1; top: %2; width: %3; height: %4'; })()")
+        .arg(pixels(placement.x()), pixels(placement.y()), pixels(placement.width()), pixels(placement.height()));
+}
+
 }  // namespace
 
 void prepareWebEngineBeforeApplication() {
@@ -106,13 +128,20 @@ SvgPreviewView::SvgPreviewView(QWidget* parent) : QWebEngineView(parent) {
     // The page paints its own checkerboard; the view adds no background.
     page()->setBackgroundColor(Qt::transparent);
     setContextMenuPolicy(Qt::NoContextMenu);
+    connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        pageReady_ = ok;
+        if (ok && placement_) applyPlacement();
+    });
 }
 
 SvgPreviewView::~SvgPreviewView() {
     if (!largePageUrl_.isEmpty()) LargePages::instance().remove(largePageUrl_);
 }
 
-void SvgPreviewView::showSvg(std::string_view svg) {
+void SvgPreviewView::showSvg(std::string_view svg, QSizeF millimeters, Placement placement) {
+    millimeters_ = millimeters;
+    if (placement == Placement::reset) placement_.reset();
+    pageReady_ = false;
     const std::string page = PreviewPage::html(svg);
     if (static_cast<qsizetype>(page.size()) <= kLargestInlinePage) {
         setHtml(qtText(page), QUrl());
@@ -123,6 +152,84 @@ void SvgPreviewView::showSvg(std::string_view svg) {
     pages.put(largePageUrl_, QByteArray(page.data(), static_cast<qsizetype>(page.size())));
     // A reload of the same URL still asks for the page anew.
     load(largePageUrl_);
+}
+
+void SvgPreviewView::fit() { place(PreviewZoom::fitted(millimeters_, size())); }
+
+void SvgPreviewView::showActualSize() {
+    place(PreviewZoom::atScale(currentPlacement(), millimeters_, size(), screenPixelsPerMillimeter()));
+}
+
+void SvgPreviewView::zoomBy(double factor) { zoomAround(QPointF(width() / 2.0, height() / 2.0), factor); }
+
+void SvgPreviewView::zoomAround(QPointF anchor, double factor) {
+    place(PreviewZoom::zoomedAround(currentPlacement(), anchor, factor, millimeters_, size(),
+                                    kLargestTimesActualSize * screenPixelsPerMillimeter()));
+}
+
+// Qt counts the screen's density in the same device-independent pixels as
+// the engine's CSS pixels.
+double SvgPreviewView::screenPixelsPerMillimeter() const {
+    return screen()->physicalDotsPerInch() / kMillimetersPerInch;
+}
+
+QRectF SvgPreviewView::currentPlacement() const {
+    return placement_.value_or(PreviewZoom::initialPlacement(millimeters_, size()));
+}
+
+void SvgPreviewView::place(const QRectF& placement) {
+    if (millimeters_.isEmpty()) return;
+    placement_ = placement;
+    if (pageReady_) applyPlacement();
+}
+
+void SvgPreviewView::applyPlacement() {
+    page()->runJavaScript(placementScript(*placement_), QWebEngineScript::ApplicationWorld);
+}
+
+// The engine draws the page in a widget of its own inside this one, which
+// receives the pointer.
+bool SvgPreviewView::event(QEvent* event) {
+    if (event->type() == QEvent::ChildPolished) {
+        if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child())) {
+            child->installEventFilter(this);
+        }
+    }
+    return QWebEngineView::event(event);
+}
+
+bool SvgPreviewView::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Wheel:
+            return zoomAtWheel(static_cast<const QWheelEvent&>(*event));
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            return pan(static_cast<const QMouseEvent&>(*event));
+        default:
+            return QWebEngineView::eventFilter(watched, event);
+    }
+}
+
+bool SvgPreviewView::zoomAtWheel(const QWheelEvent& wheel) {
+    const double notches = wheel.angleDelta().y() / kWheelNotch;
+    if (notches == 0) return true;
+    zoomAround(wheel.position(), std::pow(PreviewZoom::kWheelStepFactor, notches));
+    return true;
+}
+
+bool SvgPreviewView::pan(const QMouseEvent& mouse) {
+    if (mouse.type() == QEvent::MouseButtonPress && mouse.button() == Qt::LeftButton) {
+        dragFrom_ = mouse.position();
+    } else if (mouse.type() == QEvent::MouseButtonRelease && mouse.button() == Qt::LeftButton) {
+        dragFrom_.reset();
+    } else if (mouse.type() == QEvent::MouseMove && dragFrom_) {
+        place(currentPlacement().translated(mouse.position() - *dragFrom_));
+        dragFrom_ = mouse.position();
+    } else {
+        return false;
+    }
+    return true;
 }
 
 void SvgPreviewView::dragEnterEvent(QDragEnterEvent* event) { event->ignore(); }

@@ -1,12 +1,21 @@
 #pragma once
 // The live preview of one drawing: its SVG text inside the fixed preview
-// page, rendered by an embedded web engine that runs no script and fetches
-// nothing.
+// page, rendered by an embedded web engine that runs none of the page's
+// script and fetches nothing. The wheel zooms around the pointer and a drag
+// pans; the window moves the drawing from the engine's isolated world, which
+// the page cannot see.
 
+#include <QPoint>
+#include <QRectF>
+#include <QSizeF>
 #include <QUrl>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
+class QMouseEvent;
+class QWheelEvent;
+
+#include <optional>
 #include <string_view>
 
 namespace kerfwright::app {
@@ -38,17 +47,45 @@ public:
 
     ~SvgPreviewView() override;
 
-    // Replaces the whole page with the one around `svg`.
-    void showSvg(std::string_view svg);
+    enum class Placement { reset, keep };
+
+    // Replaces the whole page with the one around `svg`, a drawing of
+    // `millimeters`. Another version of the same drawing may keep its zoom.
+    void showSvg(std::string_view svg, QSizeF millimeters, Placement placement);
+
+    void fit();
+    // 1 mm of the drawing as 1 mm on this screen.
+    void showActualSize();
+    // Zooms around the middle of the view.
+    void zoomBy(double factor);
+
+    // Where the drawing is shown, once zoomed or panned.
+    const std::optional<QRectF>& placement() const { return placement_; }
+    // The page has loaded and shows the placement.
+    bool isShowingPlacement() const { return pageReady_; }
 
 protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Files dropped on the preview are for the window, not for the page.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void place(const QRectF& placement);
+    void applyPlacement();
+    QRectF currentPlacement() const;
+    void zoomAround(QPointF anchor, double factor);
+    double screenPixelsPerMillimeter() const;
+    bool zoomAtWheel(const QWheelEvent& wheel);
+    bool pan(const QMouseEvent& mouse);
+
     QUrl largePageUrl_;
+    QSizeF millimeters_;
+    std::optional<QRectF> placement_;  // none: as the page lays it out
+    bool pageReady_ = false;
+    std::optional<QPointF> dragFrom_;
 };
 
 }  // namespace kerfwright::app

@@ -6,11 +6,15 @@
 //   == open PATH         the window loads a file, as from the command line
 //   == click TEXT        a button, a check box or a menu item with that text
 //   == drop URL...       files dropped in the middle of the window; paths stand for local files
+//   == wheel N at X Y    N wheel notches (negative: towards the user) at a point of the preview
+//   == drag X Y to X Y   a drag with the left button across the preview
+//   == key KEYS          a shortcut, such as Ctrl+0
 //
 // Each step is followed by "== asked" (the dialogs it opened) when it opened
 // any, "== other windows" (dropped files sent to windows of their own), "== at once" (the face shown right after it) when it started a load,
-// "== face" (the face once everything has settled) and, after a save dialog,
-// "== files". A face is written one line per visible label, picture, button,
+// "== face" (the face once everything has settled), after a save dialog
+// "== files", and once the preview's drawing is zoomed or moved, "== drawing":
+// where the engine shows it. A face is written one line per visible label, picture, button,
 // check box or menu, in reading order.
 
 #include <gtest/gtest.h>
@@ -22,7 +26,11 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTest>
 #include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <clocale>
@@ -75,8 +83,10 @@ void describe(const QWidget& widget, std::string& out) {
         out += "\n";
     } else if (qobject_cast<const SvgPreviewView*>(&widget)) {
         out += "preview";
-        if (const auto* document = qobject_cast<const LoadedView*>(widget.parentWidget()->parentWidget())) {
-            for (const LayerKind layer : document->hiddenLayers()) out += " without " + std::string(rawValue(layer));
+        for (const QWidget* above = widget.parentWidget(); above; above = above->parentWidget()) {
+            if (const auto* document = qobject_cast<const LoadedView*>(above)) {
+                for (const LayerKind layer : document->hiddenLayers()) out += " without " + std::string(rawValue(layer));
+            }
         }
         out += "\n";
         return;
@@ -111,7 +121,8 @@ public:
     }
 
     bool isOutcome(const std::string& heading) const override {
-        return heading == "asked" || heading == "other windows" || heading == "at once" || heading == "face" || ScriptedCase::isOutcome(heading);
+        return heading == "asked" || heading == "other windows" || heading == "at once" || heading == "face" ||
+               heading == "drawing" || ScriptedCase::isOutcome(heading);
     }
 
 protected:
@@ -130,6 +141,9 @@ protected:
         if (heading.starts_with("open ")) state_.load(local(heading.substr(5)));
         else if (heading.starts_with("click ")) click(QString::fromStdString(local(heading.substr(6))));
         else if (heading.starts_with("drop ")) drop(heading.substr(5));
+        else if (heading.starts_with("wheel ")) wheel(heading.substr(6));
+        else if (heading.starts_with("drag ")) drag(heading.substr(5));
+        else if (heading.starts_with("key ")) QTest::keySequence(&view_, QKeySequence(QString::fromStdString(heading.substr(4))));
         else ADD_FAILURE() << where_ << ": no such section: " << heading;
 
         std::string out = dialogs_.asked.empty() ? "" : sectionText("asked", general(dialogs_.asked));
@@ -144,6 +158,7 @@ protected:
         if (!dialogs_.asked.empty() && !dialogs_.asked.starts_with("open")) {
             out += sectionText("files", filesText());
         }
+        if (const SvgPreviewView* shown = preview(); shown && shown->placement()) out += sectionText("drawing", drawingText(*shown));
         return out;
     }
 
@@ -153,6 +168,62 @@ private:
         std::string out = "face " + className.substr(className.rfind(':') + 1) + "\n";
         describe(*view_.face(), out);
         return general(out);
+    }
+
+    SvgPreviewView* preview() const {
+        const auto* document = qobject_cast<const LoadedView*>(view_.face());
+        return document ? document->preview() : nullptr;
+    }
+
+    // The drawing's box as the page lays it out, and its scale.
+    std::string drawingText(const SvgPreviewView& shown) const {
+        EXPECT_TRUE(waitUntil([&] { return shown.isShowingPlacement(); })) << where_;
+        QVariantList box;
+        shown.page()->runJavaScript(
+            QStringLiteral("(() => { const drawing = document.querySelector('svg'), box = drawing.getBoundingClientRect();"
+                           " return [box.left, box.top, box.width / drawing.width.baseVal.valueInSpecifiedUnits]; })()"),
+            QWebEngineScript::ApplicationWorld, [&](const QVariant& result) { box = result.toList(); });
+        EXPECT_TRUE(waitUntil([&] { return !box.isEmpty(); })) << where_;
+        if (box.size() != 3) return "(no drawing)\n";
+        return utf8(QStringLiteral("at %1, %2; 1 mm = %3 px\n")
+                        .arg(box[0].toDouble(), 0, 'f', 1)
+                        .arg(box[1].toDouble(), 0, 'f', 1)
+                        .arg(box[2].toDouble(), 0, 'f', 3));
+    }
+
+    // Where the engine takes the pointer: the widget it draws the page in.
+    QWidget* pointerTarget() const {
+        SvgPreviewView* shown = preview();
+        if (!shown) return nullptr;
+        QWidget* drawn = shown->findChild<QWidget*>();
+        return drawn ? drawn : shown;
+    }
+
+    void wheel(const std::string& words) {
+        QWidget* target = pointerTarget();
+        int notches = 0;
+        double x = 0;
+        double y = 0;
+        std::string at;
+        std::istringstream(words) >> notches >> at >> x >> y;
+        if (!target) return (void)(ADD_FAILURE() << where_ << ": no preview to turn the wheel over");
+        const QPointF point(x, y);
+        QWheelEvent turned(point, target->mapToGlobal(point), QPoint(), QPoint(0, notches * 120), Qt::NoButton,
+                           Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(target, &turned);
+    }
+
+    void drag(const std::string& words) {
+        QWidget* target = pointerTarget();
+        QPoint from;
+        QPoint to;
+        std::string word;
+        std::istringstream(words) >> from.rx() >> from.ry() >> word >> to.rx() >> to.ry();
+        if (!target) return (void)(ADD_FAILURE() << where_ << ": no preview to drag");
+        QTest::mousePress(target, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(target, (from + to) / 2);
+        QTest::mouseMove(target, to);
+        QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, to);
     }
 
     void answer(const std::string& words) {
