@@ -79,7 +79,7 @@ void AppState::saveOne(const LoadedDocument& loaded, std::size_t conversionIndex
 }
 
 void AppState::saveAll(const LoadedDocument& loaded) {
-    const auto folder = dialogs_.chooseFolder(ConversionSummary::saveAllFolderMessage(loaded.conversions.size()),
+    const auto folder = dialogs_.chooseFolder(ConversionSummary::saveAllFolderMessage(loaded.conversions.size(), loaded.profile),
                                               "Save All");
     if (!folder) return;
     showSaveOutcome(kerfwright::saveAll(loaded, *folder));

@@ -43,9 +43,10 @@ bool isRequested(const std::string& heading) {
     return heading.starts_with("content ") || heading.starts_with("differences ");
 }
 
-// The files under `folder`, by their names within it.
+// The files under `folder`, by their names within it; none when it is missing.
 std::map<std::string, std::string> filesUnder(const fs::path& folder) {
     std::map<std::string, std::string> files;
+    if (!fs::is_directory(folder)) return files;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         if (entry.is_regular_file()) files[entry.path().lexically_relative(folder).string()] = readFile(entry.path());
     }

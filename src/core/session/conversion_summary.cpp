@@ -123,8 +123,10 @@ std::string saveAllButtonTitle(std::size_t conversionCount) {
     return "Save All " + decimal(conversionCount) + "\u2026";
 }
 
-std::string saveAllFolderMessage(std::size_t conversionCount) {
-    return "Choose a folder to save " + decimal(conversionCount) + " SVG files";
+std::string saveAllFolderMessage(std::size_t conversionCount, const OutputProfile& profile) {
+    std::string message = "Choose a folder to save " + decimal(conversionCount) + " SVG files";
+    if (!profile.isStandard()) message += " (profile: " + profile.description() + ")";
+    return message;
 }
 
 }  // namespace kerfwright::ConversionSummary

@@ -74,7 +74,8 @@ std::string loadingText(const std::filesystem::path& location);
 // "Save All " + N + "…", the button that writes every conversion.
 std::string saveAllButtonTitle(std::size_t conversionCount);
 
-// The folder chooser's message for Save All.
-std::string saveAllFolderMessage(std::size_t conversionCount);
+// The folder chooser's message for Save All; it names the profile unless
+// that is the standard one.
+std::string saveAllFolderMessage(std::size_t conversionCount, const OutputProfile& profile);
 
 }  // namespace kerfwright::ConversionSummary
