@@ -13,13 +13,15 @@
 // Each step is followed by "== asked" (the dialogs it opened) when it opened
 // any, "== other windows" (dropped files sent to windows of their own), "== at once" (the face shown right after it) when it started a load,
 // "== face" (the face once everything has settled), after a save dialog
-// "== files", and once the preview's drawing is zoomed or moved, "== drawing":
-// where the engine shows it. A face is written one line per visible label, picture, button,
+// "== files", when it put text on the clipboard "== clipboard", and once the
+// preview's drawing is zoomed or moved, "== drawing": where the engine shows it. A face is written one line per visible label, picture, button,
 // check box or menu, in reading order.
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -122,7 +124,7 @@ public:
 
     bool isOutcome(const std::string& heading) const override {
         return heading == "asked" || heading == "other windows" || heading == "at once" || heading == "face" ||
-               heading == "drawing" || ScriptedCase::isOutcome(heading);
+               heading == "clipboard" || heading == "drawing" || ScriptedCase::isOutcome(heading);
     }
 
 protected:
@@ -138,6 +140,7 @@ protected:
         }
         dialogs_.asked.clear();
         otherWindows_.clear();
+        QGuiApplication::clipboard()->clear();
         if (heading.starts_with("open ")) state_.load(local(heading.substr(5)));
         else if (heading.starts_with("click ")) click(QString::fromStdString(local(heading.substr(6))));
         else if (heading.starts_with("drop ")) drop(heading.substr(5));
@@ -157,6 +160,9 @@ protected:
         out += sectionText("face", faceText());
         if (!dialogs_.asked.empty() && !dialogs_.asked.starts_with("open")) {
             out += sectionText("files", filesText());
+        }
+        if (const QString copied = QGuiApplication::clipboard()->text(); !copied.isEmpty()) {
+            out += sectionText("clipboard", general(utf8(copied)));
         }
         if (const SvgPreviewView* shown = preview(); shown && shown->placement()) out += sectionText("drawing", drawingText(*shown));
         return out;
