@@ -21,7 +21,6 @@
 #include <utility>
 
 #include "app_state.h"
-#include "preview_zoom.h"
 #include "qt_text.h"
 #include "svg_preview_view.h"
 #include "symbols.h"
@@ -318,22 +317,21 @@ QWidget* LoadedView::previewPane() {
     QHBoxLayout* bar = row(kButtonSpacing);
     bar->setContentsMargins(kButtonSpacing, kRowSpacing, kButtonSpacing, kRowSpacing);
     bar->addStretch();
-    const auto onKeys = [pane](const QList<QKeySequence>& keys, const std::function<void()>& act) {
-        for (const QKeySequence& key : keys) connect(new QShortcut(key, pane), &QShortcut::activated, pane, act);
+    const auto onKeys = [pane, preview = preview_](const QList<QKeySequence>& keys, void (SvgPreviewView::*zoom)()) {
+        for (const QKeySequence& key : keys) connect(new QShortcut(key, pane), &QShortcut::activated, preview, zoom);
     };
     const auto zoomButton = [&](const QString& text, const QKeySequence& key, void (SvgPreviewView::*zoom)()) {
         auto* zoomer = new QPushButton(text);
         zoomer->setToolTip(text + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) + QStringLiteral(")"));
         connect(zoomer, &QPushButton::clicked, preview_, zoom);
-        onKeys({key}, [this, zoom] { (preview_->*zoom)(); });
+        onKeys({key}, zoom);
         bar->addWidget(zoomer);
     };
     zoomButton(QStringLiteral("Fit"), QKeySequence(Qt::CTRL | Qt::Key_0), &SvgPreviewView::fit);
     zoomButton(QStringLiteral("Actual size"), QKeySequence(Qt::CTRL | Qt::Key_1), &SvgPreviewView::showActualSize);
     // Ctrl+= is Ctrl++ without the Shift key.
-    onKeys({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)},
-           [this] { preview_->zoomBy(PreviewZoom::kWheelStepFactor); });
-    onKeys({QKeySequence::ZoomOut}, [this] { preview_->zoomBy(1 / PreviewZoom::kWheelStepFactor); });
+    onKeys({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}, &SvgPreviewView::zoomIn);
+    onKeys({QKeySequence::ZoomOut}, &SvgPreviewView::zoomOut);
     stack->addLayout(bar);
     stack->addWidget(preview_, 1);
     return pane;

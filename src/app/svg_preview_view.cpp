@@ -160,7 +160,11 @@ void SvgPreviewView::showActualSize() {
     place(PreviewZoom::atScale(currentPlacement(), millimeters_, size(), screenPixelsPerMillimeter()));
 }
 
-void SvgPreviewView::zoomBy(double factor) { zoomAround(QPointF(width() / 2.0, height() / 2.0), factor); }
+void SvgPreviewView::zoomIn() { zoomAround(QPointF(width() / 2.0, height() / 2.0), PreviewZoom::kWheelStepFactor); }
+
+void SvgPreviewView::zoomOut() {
+    zoomAround(QPointF(width() / 2.0, height() / 2.0), 1 / PreviewZoom::kWheelStepFactor);
+}
 
 void SvgPreviewView::zoomAround(QPointF anchor, double factor) {
     place(PreviewZoom::zoomedAround(currentPlacement(), anchor, factor, millimeters_, size(),

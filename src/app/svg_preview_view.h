@@ -56,8 +56,9 @@ public:
     void fit();
     // 1 mm of the drawing as 1 mm on this screen.
     void showActualSize();
-    // Zooms around the middle of the view.
-    void zoomBy(double factor);
+    // One wheel step in or out, around the middle of the view.
+    void zoomIn();
+    void zoomOut();
 
     // Where the drawing is shown, once zoomed or panned.
     const std::optional<QRectF>& placement() const { return placement_; }
