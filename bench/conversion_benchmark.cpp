@@ -65,6 +65,7 @@ constexpr std::string_view kSettingsEntry = "Metadata2D/project_settings.json";
 
 struct Setup {
     fs::path largeProject;
+    std::vector<fs::path> mixes;  // one project of each other mix, sorted
     std::vector<std::string> smallProjects;  // sorted, so every run converts them in one order
     fs::path scratch;                        // everything written goes below here
 };
@@ -227,16 +228,16 @@ std::uint64_t inflateUsedEntries(const fs::path& archivePath) {
     return total;
 }
 
-// The sizes of the files the conversion of the large project writes.
-std::vector<std::size_t> outputFileSizes() {
-    static const std::vector<std::size_t> sizes = [] {
+// The sizes of the files the conversion of a project writes, found once.
+const std::vector<std::size_t>& outputFileSizes(const fs::path& project) {
+    static std::map<fs::path, std::vector<std::size_t>> sizes;
+    auto [found, isNew] = sizes.try_emplace(project);
+    if (isNew) {
         const fs::path folder = freshFolder("sizes");
-        saveAll(prepared().loaded, folder);
-        std::vector<std::size_t> found;
-        for (const auto& [name, bytes] : folderContents(folder)) found.push_back(bytes.size());
-        return found;
-    }();
-    return sizes;
+        saveAll(loadDocument(project), folder);
+        for (const auto& [name, bytes] : folderContents(folder)) found->second.push_back(bytes.size());
+    }
+    return found->second;
 }
 
 // Writes files of the given sizes, each made durable as the converter makes
@@ -258,15 +259,17 @@ void writeFiles(const fs::path& folder, const std::vector<std::size_t>& sizes, c
 
 // ---------------------------------------------------------------- benchmarks
 
-void Floor(benchmark::State& state) {
-    const std::vector<std::size_t> sizes = outputFileSizes();
+void floorOf(benchmark::State& state, const fs::path& project) {
+    const std::vector<std::size_t>& sizes = outputFileSizes(project);
     const std::string filler(*std::max_element(sizes.begin(), sizes.end()), 'x');
     const fs::path folder = freshFolder("floor");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(inflateUsedEntries(setup().largeProject));
+        benchmark::DoNotOptimize(inflateUsedEntries(project));
         writeFiles(folder, sizes, filler);
     }
 }
+
+void Floor(benchmark::State& state) { floorOf(state, setup().largeProject); }
 
 // The floor's two parts on their own.
 void FloorInflating(benchmark::State& state) {
@@ -274,19 +277,21 @@ void FloorInflating(benchmark::State& state) {
 }
 
 void FloorWriting(benchmark::State& state) {
-    const std::vector<std::size_t> sizes = outputFileSizes();
+    const std::vector<std::size_t>& sizes = outputFileSizes(setup().largeProject);
     const std::string filler(*std::max_element(sizes.begin(), sizes.end()), 'x');
     const fs::path folder = freshFolder("floor-writing");
     for (auto _ : state) writeFiles(folder, sizes, filler);
 }
 
-void WholeConversion(benchmark::State& state) {
+void conversionOf(benchmark::State& state, const fs::path& project) {
     const fs::path folder = freshFolder("whole");
     for (auto _ : state) {
-        const LoadedDocument loaded = loadDocument(setup().largeProject);
+        const LoadedDocument loaded = loadDocument(project);
         benchmark::DoNotOptimize(saveAll(loaded, folder));
     }
 }
+
+void WholeConversion(benchmark::State& state) { conversionOf(state, setup().largeProject); }
 
 void Extraction(benchmark::State& state) {
     for (auto _ : state) {
@@ -415,14 +420,14 @@ void Writing(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(saveAll(loaded, folder));
 }
 
-// The command-line tool on the large project, as a user runs it; its peak
+// The command-line tool on one project, as a user runs it; its peak
 // resident memory is reported as a counter.
-void CliLargeProject(benchmark::State& state) {
-    const fs::path folder = freshFolder("cli-large");
+void cliPeakOf(benchmark::State& state, const fs::path& project) {
+    const fs::path folder = freshFolder("cli-one");
     long peak = 0;
     for (auto _ : state) {
-        const ChildRun run = runProgram(cliConvertArguments(folder, {setup().largeProject.string()}, std::nullopt),
-                                        setup().scratch / "cli-large.out", setup().scratch / "cli-large.err");
+        const ChildRun run = runProgram(cliConvertArguments(folder, {project.string()}, std::nullopt),
+                                        setup().scratch / "cli-one.out", setup().scratch / "cli-one.err");
         if (run.exitStatus != 0) state.SkipWithError("the conversion failed");
         peak = std::max(peak, run.peakResidentKilobytes);
     }
@@ -431,6 +436,8 @@ void CliLargeProject(benchmark::State& state) {
     if (own.ru_maxrss >= peak) state.SkipWithError("the benchmark's own memory hides the tool's peak");
     state.counters["peak_kB"] = static_cast<double>(peak);
 }
+
+void CliLargeProject(benchmark::State& state) { cliPeakOf(state, setup().largeProject); }
 
 // Every job count writes into the same folder, so that the paths printed can
 // be compared; the files are kept under a name of their own afterwards.
@@ -448,8 +455,8 @@ void CliSmallFolder(benchmark::State& state) {
 }
 
 void registerBenchmarks() {
-    const auto add = [](const char* name, void (*function)(benchmark::State&)) {
-        return benchmark::RegisterBenchmark(name, function)
+    const auto add = [](const std::string& name, auto function) {
+        return benchmark::RegisterBenchmark(name.c_str(), function)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Repetitions(kRepetitions)
@@ -460,6 +467,13 @@ void registerBenchmarks() {
     // only before the other benchmarks have prepared anything.
     add("cli_large_project", CliLargeProject);
     add("cli_small_folder", CliSmallFolder)->Arg(1)->Arg(2);
+    for (const fs::path& mix : setup().mixes) {
+        add("cli_mix/" + mix.stem().string(), [mix](benchmark::State& state) { cliPeakOf(state, mix); });
+    }
+    for (const fs::path& mix : setup().mixes) {
+        add("mix_floor/" + mix.stem().string(), [mix](benchmark::State& state) { floorOf(state, mix); });
+        add("mix_conversion/" + mix.stem().string(), [mix](benchmark::State& state) { conversionOf(state, mix); });
+    }
     add("floor", Floor);
     add("floor_inflating", FloorInflating);
     add("floor_writing", FloorWriting);
@@ -524,8 +538,8 @@ void printLine(const std::string& line) {
 
 std::string verdict(bool met) { return met ? "  (target met)" : "  (TARGET MISSED)"; }
 
-std::uint64_t inflatedEntryBytes() {
-    const auto opened = zip::Archive::open(setup().largeProject);
+std::uint64_t inflatedEntryBytes(const fs::path& project) {
+    const auto opened = zip::Archive::open(project);
     std::uint64_t total = 0;
     for (const zip::Entry& entry : std::get<zip::Archive>(opened).entries()) {
         if (!isUsedEntry(entry.path)) continue;
@@ -542,6 +556,32 @@ bool jobCountChangesNothing() {
            readBytes(scratch / "cli-small-j1.err") == readBytes(scratch / "cli-small-j2.err");
 }
 
+// One project of another mix: its ratio to the floor, its output per
+// second and its peak memory.
+void printMixSummary(const SummaryReporter& reporter, const fs::path& mix) {
+    const std::string name = mix.stem().string();
+    const auto floor = reporter.milliseconds("mix_floor/" + name);
+    const auto whole = reporter.milliseconds("mix_conversion/" + name);
+    const auto peakKilobytes = reporter.counter("cli_mix/" + name + ":peak_kB");
+    if (!whole && !peakKilobytes) return;
+    const double inflated = static_cast<double>(inflatedEntryBytes(mix));
+    const auto& sizes = outputFileSizes(mix);
+    const double output = static_cast<double>(std::accumulate(sizes.begin(), sizes.end(), std::size_t{0}));
+    printLine("  " + name + ": " + megabytes(inflated) + " inflated entries, " + megabytes(output) + " written in " +
+              std::to_string(sizes.size()) + " files");
+    if (whole && floor) {
+        const double ratio = *whole / *floor;
+        printLine("    conversion " + fixed(*whole, 0) + " ms, floor " + fixed(*floor, 0) + " ms, ratio " +
+                  fixed(ratio, 2) + verdict(ratio <= kFloorRatioTarget) + ", " + megabytes(output / *whole * 1000) +
+                  " written per second");
+    }
+    if (peakKilobytes) {
+        const double peak = *peakKilobytes * 1024;
+        printLine("    peak memory " + megabytes(peak) + " (" + fixed(peak / (inflated + output), 2) +
+                  " x entries + output)" + verdict(peak <= kMemoryFactorTarget * (inflated + output)));
+    }
+}
+
 // Lines whose measurements were filtered out are left out.
 void printSummary(const SummaryReporter& reporter) {
     printLine("");
@@ -550,8 +590,8 @@ void printSummary(const SummaryReporter& reporter) {
     const auto whole = reporter.milliseconds("whole_conversion");
     const auto peakKilobytes = reporter.counter("cli_large_project:peak_kB");
     if (whole || peakKilobytes) {
-        const double inflated = static_cast<double>(inflatedEntryBytes());
-        const auto sizes = outputFileSizes();
+        const double inflated = static_cast<double>(inflatedEntryBytes(setup().largeProject));
+        const auto& sizes = outputFileSizes(setup().largeProject);
         const double output = static_cast<double>(std::accumulate(sizes.begin(), sizes.end(), std::size_t{0}));
         printLine("  large project:     " + megabytes(inflated) + " inflated entries, " + megabytes(output) +
                   " written in " + std::to_string(sizes.size()) + " files");
@@ -580,6 +620,7 @@ void printSummary(const SummaryReporter& reporter) {
         printLine(std::string("  -j 1 and -j 2:     ") +
                   (jobCountChangesNothing() ? "the same output, byte for byte" : "OUTPUTS DIFFER"));
     }
+    for (const fs::path& mix : setup().mixes) printMixSummary(reporter, mix);
 }
 
 Setup setupFrom(const fs::path& projects) {
@@ -589,6 +630,12 @@ Setup setupFrom(const fs::path& projects) {
         if (entry.path().extension() == ".lac") made.smallProjects.push_back(entry.path().string());
     }
     std::sort(made.smallProjects.begin(), made.smallProjects.end());
+    if (fs::is_directory(projects / "mixes")) {
+        for (const auto& entry : fs::directory_iterator(projects / "mixes")) {
+            if (entry.path().extension() == ".lac") made.mixes.push_back(entry.path());
+        }
+    }
+    std::sort(made.mixes.begin(), made.mixes.end());
     if (!fs::exists(made.largeProject) || made.smallProjects.empty()) {
         throw std::runtime_error("no benchmark projects in " + projects.string() +
                                  "; make them with kerfwright-bench-projects");

@@ -1,6 +1,7 @@
-// Writes the projects the benchmark converts: FOLDER/large.lac and the folder
-// of small projects FOLDER/small/small-000.lac ... small-199.lac. The output
-// is the same byte for byte on every run.
+// Writes the projects the benchmark converts: FOLDER/large.lac, the folder
+// of small projects FOLDER/small/small-000.lac ... small-199.lac, and one
+// project of each other mix, FOLDER/mixes/NAME.lac. The output is the same
+// byte for byte on every run.
 
 #include <cstdio>
 #include <exception>
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
             lacgen::smallProject(n).archive().writeTo((folder / "small" / smallProjectName(n)).string());
         }
         lacgen::largeProject().archive().writeTo((folder / "large.lac").string());
+        std::filesystem::create_directories(folder / "mixes");
+        for (const lacgen::BenchMix& mix : lacgen::benchMixes()) {
+            lacgen::largeProject(mix.size).archive().writeTo((folder / "mixes" / (std::string(mix.name) + ".lac")).string());
+        }
     } catch (const std::exception& error) {
         std::fputs(error.what(), stderr);
         std::fputs("\n", stderr);

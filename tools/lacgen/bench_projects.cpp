@@ -20,7 +20,6 @@ constexpr int kCellsPerRow = 20;
 // The motif: a group of this many paths placed this many times on the first
 // canvas, so that most of its placements repeat objects already parsed.
 constexpr int kMotifPaths = 20;
-constexpr int kMotifPlacements = 250;
 // Share of the path objects on each canvas, in percent; the third is divided
 // into plates.
 constexpr int kCanvasSharePercent[3] = {50, 30, 20};
@@ -205,11 +204,11 @@ constexpr const char* kRotations[][2] = {
 };
 
 // The motif group, placed again and again, turned.
-void addMotif(CanvasBuilder& builder) {
+void addMotif(CanvasBuilder& builder, int placements) {
     JsonValue::Array motifPaths;
     for (int p = 0; p < kMotifPaths; ++p) motifPaths.push_back(translate(builder.addPath(), p * 2.0, 0));
     const std::int64_t motif = builder.addGroup("Motif", std::move(motifPaths), "ModelGroup");
-    for (int k = 0; k < kMotifPlacements; ++k) {
+    for (int k = 0; k < placements; ++k) {
         const std::string c = kRotations[k % std::size(kRotations)][0];
         const std::string s = kRotations[k % std::size(kRotations)][1];
         builder.spec().components.push_back(component(
@@ -244,7 +243,7 @@ ProjectSpec largeProject(const LargeProjectSize& size) {
     canvases.emplace_back(random, 0, "Front", size.commandsPerPath);
     canvases.emplace_back(random, 1, "Back", size.commandsPerPath);
     canvases.emplace_back(random, 2, "Sheet", size.commandsPerPath);
-    addMotif(canvases[0]);
+    addMotif(canvases[0], size.motifPlacements);
     const int rowPaths[3] = {size.pathObjects * kCanvasSharePercent[0] / 100 - kMotifPaths,
                              size.pathObjects * kCanvasSharePercent[1] / 100,
                              size.pathObjects * kCanvasSharePercent[2] / 100};
@@ -258,7 +257,8 @@ ProjectSpec largeProject(const LargeProjectSize& size) {
         }
     }
 
-    const auto side = static_cast<int>(std::sqrt(static_cast<double>(size.imageBytes / size.images / kBytesPerPixel)));
+    const auto side = size.images == 0 ? 0 : static_cast<int>(std::sqrt(
+                                                   static_cast<double>(size.imageBytes / size.images / kBytesPerPixel)));
     for (int i = 0; i < size.images; ++i) {
         const std::string fileName = "photo-" + std::to_string(i) + ".png";
         project.extraEntries.emplace_back("2D/Objects/" + fileName, noisePng(random, side, side));
@@ -272,6 +272,18 @@ ProjectSpec largeProject(const LargeProjectSize& size) {
     for (CanvasBuilder& canvas : canvases) project.canvases.push_back(std::move(canvas.spec()));
     for (auto& entry : settingsEntries()) project.extraEntries.push_back(std::move(entry));
     return project;
+}
+
+std::vector<BenchMix> benchMixes() {
+    constexpr std::size_t kMegabyte = 1024 * 1024;
+    return {
+        {"many-small-objects", {.pathObjects = 100000, .commandsPerPath = 8, .images = 0, .imageBytes = 0}},
+        // Placed only twice, so that the long paths are mostly written once.
+        {"long-paths",
+         {.pathObjects = 400, .commandsPerPath = 5000, .images = 0, .imageBytes = 0, .motifPlacements = 2}},
+        {"big-images", {.pathObjects = 1000, .commandsPerPath = 24, .images = 4, .imageBytes = 120 * kMegabyte}},
+        {"medium", {.pathObjects = 20000, .commandsPerPath = 16, .images = 1, .imageBytes = 1 * kMegabyte}},
+    };
 }
 
 ProjectSpec smallProject(int number) {

@@ -5,6 +5,7 @@
 // same byte for byte on every run.
 
 #include <cstddef>
+#include <vector>
 
 #include "project.h"
 
@@ -19,6 +20,8 @@ struct LargeProjectSize {
     // compress, so the PNG files hold about this much.
     int images = 6;
     std::size_t imageBytes = 30u * 1024 * 1024;
+    // How many times the motif group is placed on the first canvas.
+    int motifPlacements = 250;
 };
 
 // Three canvases of nested groups of paths, each group cell with an ellipse or
@@ -26,6 +29,14 @@ struct LargeProjectSize {
 // raster images, material, process and machine settings; the third canvas is
 // divided into three plates.
 ProjectSpec largeProject(const LargeProjectSize& size = {});
+
+// Projects of other mixes, made the same way as the large one: many small
+// objects, long paths, big images, and a medium project.
+struct BenchMix {
+    const char* name;
+    LargeProjectSize size;
+};
+std::vector<BenchMix> benchMixes();
 
 // The small project numbered `number`: a few dozen to a few hundred objects on
 // one or two canvases, some with plates, a small image or settings files.
