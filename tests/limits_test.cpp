@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <variant>
 #include <vector>
 
@@ -147,15 +148,34 @@ TEST(ConversionLimitTest, ImageDataPastTheLimitLeavesThePlacementCountedButUnwri
     EXPECT_EQ(conversions[0].layerCounts.begin()->second, 3);
 }
 
+// The plan that file names are made from before anything is drawn names the
+// same drawings as the conversion, also where the limit cuts a canvas's
+// plates short.
 TEST(ConversionLimitTest, DrawingsPastTheLimitAreLeftOutWithOneWarning) {
-    for (const std::size_t extra : {0u, 1u}) {
-        const auto conversions =
-            SVGWriter::convert(documentOf(std::vector<LACCanvas>(limits::kMaxDrawings + extra)), 5);
-        ASSERT_EQ(conversions.size(), limits::kMaxDrawings);
-        const std::vector<std::string> expected =
-            extra ? std::vector<std::string>{"Document cut short after 10000 drawings \u2014 the rest is skipped"}
-                  : std::vector<std::string>{};
-        EXPECT_EQ(conversions.back().warnings, expected);
+    struct Case {
+        std::size_t canvases;
+        std::size_t platesOnLast;  // 0: the last canvas has no plates
+        bool cutShort;
+    };
+    for (const Case& c : {Case{limits::kMaxDrawings, 0, false}, Case{limits::kMaxDrawings + 1, 0, true},
+                          Case{limits::kMaxDrawings - 1, 3, true}, Case{limits::kMaxDrawings - 1, 2, false}}) {
+        std::vector<LACCanvas> canvases(c.canvases);
+        for (std::size_t i = 0; i < canvases.size(); ++i) canvases[i].index = static_cast<std::int64_t>(i);
+        LACDocument document = documentOf(std::move(canvases));
+        if (c.platesOnLast) document.plateComponentsByCanvas[document.canvases.back().index] =
+            std::vector<Plate>(c.platesOnLast, Plate{LACComponent{1, "1 0 0 1 0 0"}});
+        const auto conversions = SVGWriter::convert(document, 5);
+        ASSERT_EQ(conversions.size(), limits::kMaxDrawings) << c.canvases;
+        const std::vector<std::string>& warnings = conversions.back().warnings;
+        EXPECT_EQ(!warnings.empty() && warnings.back() == "Document cut short after 10000 drawings \u2014 the rest is skipped",
+                  c.cutShort) << c.canvases;
+        const auto planned = SVGWriter::plannedConversions(document);
+        ASSERT_EQ(planned.size(), conversions.size()) << c.canvases;
+        for (std::size_t i = 0; i < planned.size(); ++i) {
+            EXPECT_EQ(std::tuple(planned[i].canvasIndex, planned[i].plateIndex, planned[i].totalPlatesInCanvas),
+                      std::tuple(conversions[i].canvasIndex, conversions[i].plateIndex,
+                                 conversions[i].totalPlatesInCanvas)) << c.canvases << " drawing " << i;
+        }
     }
 }
 

@@ -32,45 +32,33 @@ struct InputReport {
     void error(std::string line) { printed.push_back({true, std::move(line)}); }
 };
 
-// Writes the SVG files and sidecars with saveAll, each file through the
-// claims so that among inputs running at once the later input's file stays.
-void saveConversions(const LoadedDocument& loaded, const std::filesystem::path& folder, std::size_t inputNumber,
-                     OutputClaims& claims, InputReport& report) {
-    const SaveOutcome outcome =
-        saveAll(loaded, folder, [&](const std::filesystem::path& path, std::string_view text) {
-            return claims.write(path, inputNumber, text);
-        });
-    for (const SavedConversion& saved : outcome.saved) {
-        report.out(saved.svgPath.string());
-        if (saved.sidecarPath) report.out(saved.sidecarPath->string());
-    }
-    if (outcome.failureMessage) {
-        report.error(*outcome.failureMessage);
-        return;
-    }
-    report.converted = true;
-}
-
+// Converts and writes one input, each file through the claims so that among
+// inputs running at once the later input's file stays. Every drawing's
+// warnings come first, then the files written, then what failed.
 InputReport convertOne(const std::filesystem::path& input, const std::optional<std::filesystem::path>& outputFolder,
                        std::size_t inputNumber, const OutputProfile& profile, OutputClaims& claims) {
     InputReport report;
-    auto outcome = loadDocumentOrFailureMessage(input, profile);
-    if (const auto* message = std::get_if<std::string>(&outcome)) {
+    const auto streamed = convertAndSaveAll(input, profile, outputFolder.value_or(input.parent_path()),
+                                            [&](const std::filesystem::path& path, std::string_view text) {
+                                                return claims.write(path, inputNumber, text);
+                                            });
+    if (const auto* message = std::get_if<std::string>(&streamed)) {
         report.error(*message);
         return report;
     }
-    const LoadedDocument& loaded = std::get<LoadedDocument>(outcome);
-    try {
-        const std::vector<std::string> names = saveAllFileNames(loaded);
-        for (std::size_t i = 0; i < loaded.conversions.size(); ++i) {
-            for (const std::string& warning : loaded.conversions[i].warnings) report.error(names[i] + ": " + warning);
-        }
-        saveConversions(loaded, outputFolder.value_or(input.parent_path()), inputNumber, claims, report);
-    } catch (const std::exception& error) {
-        // Only memory can run out here; the other inputs still get their turn.
-        report.error(std::string("Failed to save: ") + error.what());
-        report.converted = false;
+    const StreamedSave& saved = std::get<StreamedSave>(streamed);
+    for (std::size_t i = 0; i < saved.warnings.size(); ++i) {
+        for (const std::string& warning : saved.warnings[i]) report.error(saved.fileNames[i] + ": " + warning);
     }
+    for (const SavedConversion& conversion : saved.outcome.saved) {
+        report.out(conversion.svgPath.string());
+        if (conversion.sidecarPath) report.out(conversion.sidecarPath->string());
+    }
+    if (saved.outcome.failureMessage) {
+        report.error(*saved.outcome.failureMessage);
+        return report;
+    }
+    report.converted = true;
     return report;
 }
 

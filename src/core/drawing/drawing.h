@@ -55,6 +55,17 @@ struct Drawing {
 std::string canvasDisplayName(std::int64_t canvasIndex, std::string_view canvasName);
 
 namespace DrawingResolver {
+// The drawings a document makes, known before any is made: for each canvas
+// that is drawn, in order, its own components (a null start list) or each of
+// its plates, within the limit on drawings.
+struct CanvasPlan {
+    const LACCanvas* canvas;
+    std::vector<const std::vector<LACComponent>*> startLists;
+    std::int64_t totalPlates;
+    bool documentCutShort;  // the last drawing planned; later ones are skipped
+};
+std::vector<CanvasPlan> planOf(const LACDocument& document);
+
 // Resolves the document's drawings in order and hands each over as soon as
 // it is made, so that only one is held at a time. The drawings point into
 // `document`.

@@ -457,29 +457,36 @@ std::vector<const std::vector<LACComponent>*> startListsOf(const LACCanvas& canv
 
 }  // namespace
 
-void DrawingResolver::resolveEach(const LACDocument& document, double margin,
-                                  const std::function<void(Drawing&&)>& take) {
-    ConversionBudget budget;
-    std::size_t made = 0;
+std::vector<DrawingResolver::CanvasPlan> DrawingResolver::planOf(const LACDocument& document) {
+    std::vector<CanvasPlan> plans;
+    std::size_t planned = 0;
     for (const LACCanvas& canvas : document.canvases) {
         std::vector<const std::vector<LACComponent>*> startLists = startListsOf(canvas, document);
         const auto totalPlates = startLists.front() == nullptr ? 1 : static_cast<std::int64_t>(startLists.size());
-        const std::size_t room = limits::kMaxDrawings - made;
+        const std::size_t room = limits::kMaxDrawings - planned;
         const bool cutShort = startLists.size() > room;
         if (cutShort) startLists.resize(room);
+        planned += startLists.size();
+        const bool full = planned == limits::kMaxDrawings;
+        plans.push_back({&canvas, std::move(startLists), totalPlates, cutShort || (full && &canvas != &document.canvases.back())});
+        if (full) break;
+    }
+    return plans;
+}
+
+void DrawingResolver::resolveEach(const LACDocument& document, double margin,
+                                  const std::function<void(Drawing&&)>& take) {
+    ConversionBudget budget;
+    for (const CanvasPlan& plan : planOf(document)) {
         std::vector<FlattenResult> flattened =
-            SceneGraphFlattener::flattenEach(canvas, document.processSettings, startLists, budget.flatten);
+            SceneGraphFlattener::flattenEach(*plan.canvas, document.processSettings, plan.startLists, budget.flatten);
         for (std::size_t i = 0; i < flattened.size(); ++i) {
-            Drawing drawing = resolveOne(canvas, document, margin, flattened[i], static_cast<std::int64_t>(i) + 1,
-                                         totalPlates, budget);
-            ++made;
-            const bool last = i + 1 == flattened.size();
-            if (last && (cutShort || (made == limits::kMaxDrawings && &canvas != &document.canvases.back()))) {
+            Drawing drawing = resolveOne(*plan.canvas, document, margin, flattened[i], static_cast<std::int64_t>(i) + 1,
+                                         plan.totalPlates, budget);
+            if (plan.documentCutShort && i + 1 == flattened.size()) {
                 drawing.warnings.push_back(concatenated("Document cut short after ",
                                                         std::int64_t{limits::kMaxDrawings},
                                                         " drawings \u2014 the rest is skipped"));
-                take(std::move(drawing));
-                return;
             }
             take(std::move(drawing));
         }

@@ -103,10 +103,14 @@ LoadedDocument loadDocument(const std::filesystem::path& sourcePath, const Outpu
     return LoadedDocument{sourcePath, std::move(document), std::move(conversions), profile};
 }
 
-std::variant<LoadedDocument, std::string> loadDocumentOrFailureMessage(const std::filesystem::path& sourcePath,
-                                                                       const OutputProfile& profile) {
+namespace {
+
+// Runs `read`, which reads and converts the file, or gives the "Failed to
+// read …" message for what it throws.
+template <class Result, class Read>
+std::variant<Result, std::string> readOrFailureMessage(const std::filesystem::path& sourcePath, Read read) {
     try {
-        return loadDocument(sourcePath, profile);
+        return read();
     } catch (const LACReadError& error) {
         return readFailureMessage(sourcePath, error.description());
     } catch (const std::bad_alloc&) {
@@ -116,6 +120,13 @@ std::variant<LoadedDocument, std::string> loadDocumentOrFailureMessage(const std
     } catch (...) {
         return readFailureMessage(sourcePath, kUnexpectedError);
     }
+}
+
+}  // namespace
+
+std::variant<LoadedDocument, std::string> loadDocumentOrFailureMessage(const std::filesystem::path& sourcePath,
+                                                                       const OutputProfile& profile) {
+    return readOrFailureMessage<LoadedDocument>(sourcePath, [&] { return loadDocument(sourcePath, profile); });
 }
 
 std::string readFailureMessage(const std::filesystem::path& sourcePath, const std::string& errorDescription) {
@@ -202,9 +213,8 @@ bool guarded(SaveOutcome& outcome, Step step) {
 
 // Writes one conversion's SVG and then its sidecar; false when either fails,
 // with the failure in `outcome`. An SVG written stays when its sidecar fails.
-bool saveConversion(const LoadedDocument& loaded, std::size_t index, const std::filesystem::path& svgPath,
-                    const TextFileWriter& write, SaveOutcome& outcome) {
-    const CanvasConversion& conversion = loaded.conversions.at(index);
+bool saveConversion(const LoadedDocument& loaded, const CanvasConversion& conversion, std::size_t index,
+                    const std::filesystem::path& svgPath, const TextFileWriter& write, SaveOutcome& outcome) {
     if (auto failure = write(svgPath, conversion.svg)) {
         outcome.failureMessage = saveFailureMessage(failure->description);
         return false;
@@ -222,7 +232,10 @@ bool saveConversion(const LoadedDocument& loaded, std::size_t index, const std::
 
 SaveOutcome saveOne(const LoadedDocument& loaded, std::size_t conversionIndex, const std::filesystem::path& svgPath) {
     SaveOutcome outcome;
-    guarded(outcome, [&] { return saveConversion(loaded, conversionIndex, svgPath, writeTextAtomically, outcome); });
+    guarded(outcome, [&] {
+        return saveConversion(loaded, loaded.conversions.at(conversionIndex), conversionIndex, svgPath,
+                              writeTextAtomically, outcome);
+    });
     return outcome;
 }
 
@@ -231,11 +244,34 @@ SaveOutcome saveAll(const LoadedDocument& loaded, const std::filesystem::path& f
     guarded(outcome, [&] {
         const std::vector<std::string> names = saveAllFileNames(loaded);
         for (std::size_t i = 0; i < loaded.conversions.size(); ++i) {
-            if (!saveConversion(loaded, i, folder / names[i], write, outcome)) return false;
+            if (!saveConversion(loaded, loaded.conversions[i], i, folder / names[i], write, outcome)) return false;
         }
         return true;
     });
     return outcome;
+}
+
+std::variant<StreamedSave, std::string> convertAndSaveAll(const std::filesystem::path& sourcePath,
+                                                          const OutputProfile& profile,
+                                                          const std::filesystem::path& folder,
+                                                          const TextFileWriter& write) {
+    return readOrFailureMessage<StreamedSave>(sourcePath, [&] {
+        // The names need every drawing's canvas and plate, known before any is drawn.
+        LoadedDocument loaded{sourcePath, LACReader::read(sourcePath), {}, profile};
+        loaded.conversions = SVGWriter::plannedConversions(loaded.document);
+        StreamedSave streamed{saveAllFileNames(loaded), {}, {}};
+        bool writing = true;
+        SVGWriter::convertEach(loaded.document, kConversionMarginMillimeters, profile, [&](CanvasConversion&& conversion) {
+            const std::size_t index = streamed.warnings.size();
+            streamed.warnings.push_back(std::move(conversion.warnings));
+            if (!writing) return;
+            writing = guarded(streamed.outcome, [&] {
+                return saveConversion(loaded, conversion, index, folder / streamed.fileNames.at(index), write,
+                                      streamed.outcome);
+            });
+        });
+        return streamed;
+    });
 }
 
 }  // namespace kerfwright

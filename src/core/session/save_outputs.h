@@ -81,4 +81,22 @@ SaveOutcome saveOne(const LoadedDocument& loaded, std::size_t conversionIndex, c
 SaveOutcome saveAll(const LoadedDocument& loaded, const std::filesystem::path& folder,
                     const TextFileWriter& write = writeTextAtomically);
 
+// What converting and saving a project one drawing at a time reports: each
+// drawing's Save All name and warnings, in order, and what was written.
+struct StreamedSave {
+    std::vector<std::string> fileNames;
+    std::vector<std::vector<std::string>> warnings;  // one list per drawing
+    SaveOutcome outcome;
+};
+
+// Reads, converts and writes as loadDocument and then saveAll do, the same
+// files byte for byte, but writes each drawing as soon as it is made and
+// keeps none of their text. After a file that cannot be written the rest are
+// still converted, for their warnings, but not written. A file that cannot be
+// read gives the "Failed to read …" message.
+std::variant<StreamedSave, std::string> convertAndSaveAll(const std::filesystem::path& sourcePath,
+                                                          const OutputProfile& profile,
+                                                          const std::filesystem::path& folder,
+                                                          const TextFileWriter& write = writeTextAtomically);
+
 }  // namespace kerfwright

@@ -1,5 +1,6 @@
 #include "writers/svg_writer.h"
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <utility>
@@ -142,12 +143,11 @@ std::size_t distinctCanvasCount(const std::vector<CanvasConversion>& all) {
     return indices.size();
 }
 
-std::vector<CanvasConversion> SVGWriter::convert(const LACDocument& document, double margin,
-                                                 const OutputProfile& profile) {
-    std::vector<CanvasConversion> conversions;
+void SVGWriter::convertEach(const LACDocument& document, double margin, const OutputProfile& profile,
+                            const std::function<void(CanvasConversion&&)>& take) {
     DrawingResolver::resolveEach(document, margin, [&](Drawing&& drawing) {
         std::string svg = documentOf(drawing, profile);
-        conversions.push_back(CanvasConversion{
+        take(CanvasConversion{
             .canvasIndex = drawing.canvasIndex,
             .canvasName = std::move(drawing.canvasName),
             .plateIndex = drawing.plateIndex,
@@ -158,7 +158,26 @@ std::vector<CanvasConversion> SVGWriter::convert(const LACDocument& document, do
             .bounds = drawing.bounds,
         });
     });
+}
+
+std::vector<CanvasConversion> SVGWriter::convert(const LACDocument& document, double margin,
+                                                 const OutputProfile& profile) {
+    std::vector<CanvasConversion> conversions;
+    convertEach(document, margin, profile, [&](CanvasConversion&& conversion) { conversions.push_back(std::move(conversion)); });
     return conversions;
+}
+
+std::vector<CanvasConversion> SVGWriter::plannedConversions(const LACDocument& document) {
+    std::vector<CanvasConversion> planned;
+    for (const DrawingResolver::CanvasPlan& plan : DrawingResolver::planOf(document)) {
+        for (std::size_t i = 0; i < plan.startLists.size(); ++i) {
+            planned.push_back(CanvasConversion{.canvasIndex = plan.canvas->index,
+                                               .canvasName = plan.canvas->name,
+                                               .plateIndex = static_cast<std::int64_t>(i) + 1,
+                                               .totalPlatesInCanvas = plan.totalPlates});
+        }
+    }
+    return planned;
 }
 
 }  // namespace kerfwright

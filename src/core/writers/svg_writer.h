@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -33,6 +34,15 @@ std::size_t distinctCanvasCount(const std::vector<CanvasConversion>& all);
 
 namespace SVGWriter {
 std::vector<CanvasConversion> convert(const LACDocument& document, double margin, const OutputProfile& profile = {});
+
+// The same conversions, each handed over as soon as it is made, so that only
+// one drawing's text need be held at a time.
+void convertEach(const LACDocument& document, double margin, const OutputProfile& profile,
+                 const std::function<void(CanvasConversion&&)>& take);
+
+// The conversions `convert` makes, in its order, with their canvas and plate
+// but nothing drawn: what their file names need before any is made.
+std::vector<CanvasConversion> plannedConversions(const LACDocument& document);
 }  // namespace SVGWriter
 
 }  // namespace kerfwright
