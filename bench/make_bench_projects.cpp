@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
         lacgen::largeProject().archive().writeTo((folder / "large.lac").string());
         std::filesystem::create_directories(folder / "mixes");
         for (const lacgen::BenchMix& mix : lacgen::benchMixes()) {
-            lacgen::largeProject(mix.size).archive().writeTo((folder / "mixes" / (std::string(mix.name) + ".lac")).string());
+            const std::filesystem::path path = folder / "mixes" / (std::string(mix.name) + ".lac");
+            lacgen::largeProject(mix.size).archive().writeTo(path.string());
         }
     } catch (const std::exception& error) {
         std::fputs(error.what(), stderr);

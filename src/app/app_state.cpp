@@ -79,7 +79,8 @@ void AppState::saveOne(const LoadedDocument& loaded, std::size_t conversionIndex
 }
 
 void AppState::saveAll(const LoadedDocument& loaded) {
-    const auto folder = dialogs_.chooseFolder(ConversionSummary::saveAllFolderMessage(loaded.conversions.size(), loaded.profile),
+    const auto folder = dialogs_.chooseFolder(
+        ConversionSummary::saveAllFolderMessage(loaded.conversions.size(), loaded.profile),
                                               "Save All");
     if (!folder) return;
     showSaveOutcome(kerfwright::saveAll(loaded, *folder));

@@ -306,7 +306,8 @@ void LoadedView::showLayer(LayerKind layer, bool shown) {
 void LoadedView::showInPreview(std::size_t index, SvgPreviewView::Placement placement) {
     if (!preview_) return;
     const CanvasConversion& conversion = loaded_->conversions[index];
-    const QSizeF millimeters(conversion.bounds.maxX - conversion.bounds.minX, conversion.bounds.maxY - conversion.bounds.minY);
+    const BoundingBox& box = conversion.bounds;
+    const QSizeF millimeters(box.maxX - box.minX, box.maxY - box.minY);
     preview_->showSvg(ConversionSummary::previewSvg(conversion.svg, hidden_), millimeters, placement);
 }
 
@@ -387,14 +388,16 @@ QWidget* LoadedView::details() {
     const auto index = currentIndex();
     if (!index) return box;
     const CanvasConversion& conversion = loaded_->conversions[*index];
-    const LayerRowContext context{loaded_->profile, loaded_->document.processConfig ? &*loaded_->document.processConfig : nullptr,
+    const std::optional<LACProcessConfig>& config = loaded_->document.processConfig;
+    const LayerRowContext context{loaded_->profile, config ? &*config : nullptr,
                                   hidden_, [this](LayerKind layer, bool shown) { showLayer(layer, shown); }};
     items->addWidget(layerSummary(conversion, context));
     if (context.config) {
         // The whole summary as the sidecar holds it, to paste where the settings are entered.
         QPushButton* copy = button(QStringLiteral("Copy Settings"), false);
         connect(copy, &QPushButton::clicked, this, [this, index = *index] {
-            QGuiApplication::clipboard()->setText(qtText(sidecarText(loaded_->conversions[index], *loaded_).value_or("")));
+            const auto text = sidecarText(loaded_->conversions[index], *loaded_);
+            QGuiApplication::clipboard()->setText(qtText(text.value_or("")));
         });
         items->addWidget(copy);
     }

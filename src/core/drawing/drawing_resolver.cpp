@@ -468,7 +468,8 @@ std::vector<DrawingResolver::CanvasPlan> DrawingResolver::planOf(const LACDocume
         if (cutShort) startLists.resize(room);
         planned += startLists.size();
         const bool full = planned == limits::kMaxDrawings;
-        plans.push_back({&canvas, std::move(startLists), totalPlates, cutShort || (full && &canvas != &document.canvases.back())});
+        const bool laterCanvasesSkipped = full && &canvas != &document.canvases.back();
+        plans.push_back({&canvas, std::move(startLists), totalPlates, cutShort || laterCanvasesSkipped});
         if (full) break;
     }
     return plans;

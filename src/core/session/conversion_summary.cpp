@@ -110,7 +110,8 @@ std::string previewSvg(std::string_view svg, const std::set<LayerKind>& hidden) 
     std::string out(svg);
     for (const LayerKind layer : hidden) {
         const std::string tag = "<g id=\"" + std::string(rawValue(layer)) + "\"";
-        if (const std::size_t at = out.find(tag); at != std::string::npos) out.insert(at + tag.size(), " display=\"none\"");
+        const std::size_t at = out.find(tag);
+        if (at != std::string::npos) out.insert(at + tag.size(), " display=\"none\"");
     }
     return out;
 }
