@@ -1,7 +1,6 @@
 #include <sched.h>
 
 #include <cstdio>
-#include <exception>
 #include <iostream>
 #include <string>
 #include <system_error>
