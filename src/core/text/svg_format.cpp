@@ -193,7 +193,6 @@ double roundedMatrixEntry(double value) { return std::round(value * 1000000.0) /
 void appendMatrixEntry(std::string& out, double value) { text::appendPrintfG(out, roundedMatrixEntry(value)); }
 
 void appendEscapedXML(std::string& out, std::string_view text) {
-    out.reserve(out.size() + text.size());
     std::size_t position = 0;
     while (position < text.size()) {
         const char byte = text[position];
