@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,7 @@
 
 #include "session/conversion_summary.h"
 #include "session/save_outputs.h"
+#include "session/system_error_text.h"
 #include "support/case_file.h"
 #include "support/conversions.h"
 #include "support/run_command.h"
@@ -80,6 +82,14 @@ TEST(SaveOutputsTest, WritesAtomicallyAndLeavesNoTemporary) {
     EXPECT_EQ(testing::readFile(target), "shorter");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
     fs::remove_all(folder);
+}
+
+// The texts are the C library's own here, where the C library is GNU's; every
+// other build then words its failures the same way.
+TEST(SystemErrorText, IsWhatTheGnuCLibrarySays) {
+    for (int error = 1; error < 134; ++error) {
+        EXPECT_EQ(systemErrorText(error), std::strerror(error)) << error;
+    }
 }
 
 }  // namespace

@@ -9,10 +9,10 @@
 #include <exception>
 #include <new>
 #include <cstdint>
-#include <system_error>
 #include <unordered_set>
 
 #include "reading/lac_reader.h"
+#include "session/system_error_text.h"
 #include "text/number_text.h"
 #include "writers/sidecar_writer.h"
 
@@ -58,8 +58,6 @@ std::string numberedName(const std::string& name, int n) {
     const std::size_t stemLength = name.size() - kSvgExtension.size();
     return name.substr(0, stemLength) + "-" + decimal(n) + std::string(kSvgExtension);
 }
-
-std::string systemErrorText(int error) { return std::generic_category().message(error); }
 
 WriteFailure writeFailure(const std::filesystem::path& path, int error) {
     return WriteFailure{"Could not write \"" + path.string() + "\": " + systemErrorText(error)};
