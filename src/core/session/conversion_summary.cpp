@@ -1,19 +1,15 @@
 #include "session/conversion_summary.h"
 
-#include <charconv>
 #include <limits>
 
+#include "text/float_conversions.h"
 #include "text/number_text.h"
 
 namespace kerfwright::ConversionSummary {
 namespace {
 
 // Fixed notation with one decimal, rounded as printf's "%.1f" rounds.
-void appendOneDecimal(std::string& out, double value) {
-    char buffer[400];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);
-    out.append(buffer, end);
-}
+void appendOneDecimal(std::string& out, double value) { text::appendFixed(out, value, 1); }
 
 std::string decimal(std::size_t value) {
     std::string out;

@@ -1,15 +1,10 @@
 #include "text/number_text.h"
 
-#include <locale.h>
-#include <stdlib.h>
-
 #include <charconv>
 #include <cmath>
-#include <cstring>
-#include <new>
 #include <string>
-#include <system_error>
 
+#include "text/float_conversions.h"
 #include "text/powers_of_ten.h"
 
 namespace kerfwright::text {
@@ -26,30 +21,13 @@ bool isPlainDecimalCharacter(char c) {
 }
 
 // Text made only of digits, points, exponent letters and signs is decimal (or
-// nothing at all), which from_chars reads exactly as strtod would, without a
+// nothing at all), which readDecimal reads exactly as strtod would, without a
 // locale and without a copy.
 bool isPlainDecimal(std::string_view token) {
     for (char c : token) {
         if (!isPlainDecimalCharacter(c)) return false;
     }
     return true;
-}
-
-// The "C" locale, made once: strtod_l reads with it whatever the process
-// locale says the decimal point is. The "C" locale always exists, so making
-// it fails only for want of memory, and is reported as such.
-locale_t cLocale() {
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    if (locale == static_cast<locale_t>(nullptr)) throw std::bad_alloc();
-    return locale;
-}
-
-std::optional<double> parseWithCLibrary(std::string_view token) {
-    const std::string terminated(token);
-    char* end = nullptr;
-    const double value = strtod_l(terminated.c_str(), &end, cLocale());
-    if (end != terminated.c_str() + terminated.size()) return std::nullopt;
-    return value;
 }
 
 // Digits of a whole number that always fits a double exactly (below 2^53).
@@ -87,18 +65,13 @@ std::optional<double> parsePlainDecimal(std::string_view token) {
     std::string_view digits = token;
     if (digits.front() == '+') {
         digits.remove_prefix(1);
-        // from_chars would take the second sign that strtod refuses.
+        // readDecimal would take the second sign that strtod refuses.
         if (digits.empty() || digits.front() == '-' || digits.front() == '+') return std::nullopt;
     }
-    double value = 0;
     const char* end = digits.data() + digits.size();
-    const auto [stop, error] = std::from_chars(digits.data(), end, value, std::chars_format::general);
-    if (error == std::errc::result_out_of_range) {
-        // strtod gives an infinity or the nearest subnormal or zero here.
-        return parseWithCLibrary(token);
-    }
-    if (error != std::errc() || stop != end) return std::nullopt;
-    return value;
+    const DecimalRead read = readDecimal(digits.data(), end);
+    if (read.end != end) return std::nullopt;
+    return read.value;
 }
 
 struct ScientificParts {
@@ -109,9 +82,8 @@ struct ScientificParts {
 
 // Splits the shortest scientific text ("-1.25e+03") into its parts.
 ScientificParts shortestScientificParts(double value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
-    const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    std::string text;
+    appendShortestScientific(text, value);
     ScientificParts parts{false, {}, 0};
     std::size_t index = 0;
     if (text[index] == '-') {
@@ -122,7 +94,7 @@ ScientificParts shortestScientificParts(double value) {
     for (; index < exponentMark; ++index) {
         if (text[index] != '.') parts.digits.push_back(text[index]);
     }
-    std::string_view exponentText = text.substr(exponentMark + 1);
+    std::string_view exponentText = std::string_view(text).substr(exponentMark + 1);
     if (exponentText.front() == '+') exponentText.remove_prefix(1);
     std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), parts.exponent);
     return parts;
@@ -168,7 +140,7 @@ std::optional<double> parseWholeNumber(std::string_view token) {
     if (isPlainDecimal(token)) return parsePlainDecimal(token);
     // strtod would stop at an embedded NUL and leave the rest unread.
     if (token.find('\0') != std::string_view::npos) return std::nullopt;
-    return parseWithCLibrary(token);
+    return readWholeWithCLibrary(token);
 }
 
 void appendInteger(std::string& out, std::int64_t value) {
@@ -182,25 +154,23 @@ void appendPrintfG(std::string& out, double value) {
         out += "nan";
         return;
     }
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
-    out.append(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    appendGeneral(out, value, 6);
 }
 
 std::string describeNumber(double value) {
     if (!std::isfinite(value)) return specialValueText(value);
     const ScientificParts parts = shortestScientificParts(value);
     if (parts.exponent >= -4 && parts.exponent < 16) return plainDecimal(parts);
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
-    return std::string(buffer, result.ptr);
+    std::string out;
+    appendShortestScientific(out, value);
+    return out;
 }
 
 std::string shortestRoundTrip(double value) {
     if (!std::isfinite(value)) return specialValueText(value);
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    std::string out;
+    appendShortest(out, value);
+    return out;
 }
 
 }  // namespace kerfwright::text

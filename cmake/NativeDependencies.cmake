@@ -1,0 +1,12 @@
+# The libraries of the native build, from Debian's -dev packages.
+find_package(ZLIB REQUIRED)
+find_package(simdjson REQUIRED)
+find_package(CLI11 REQUIRED)
+find_package(FastFloat REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(UTF8PROC REQUIRED IMPORTED_TARGET GLOBAL libutf8proc)
+add_library(utf8proc::utf8proc ALIAS PkgConfig::UTF8PROC)
+# libzip through pkg-config: Debian's CMake package file for it also demands the
+# separate zipcmp/zipmerge/ziptool programs.
+pkg_check_modules(LIBZIP REQUIRED IMPORTED_TARGET GLOBAL libzip)
+add_library(libzip::zip ALIAS PkgConfig::LIBZIP)
