@@ -13,6 +13,15 @@
 
 namespace kerfwright::cli {
 
+// A build without threads (the WebAssembly one: a browser gives threads to
+// no page opened from disk) has no second thread to start: there all items
+// run inline.
+#ifdef KERFWRIGHT_NO_THREADS
+inline constexpr bool kThreadsAvailable = false;
+#else
+inline constexpr bool kThreadsAvailable = true;
+#endif
+
 template <class Result>
 struct OrderedJobs {
     std::function<Result(std::size_t index)> work;            // runs on a worker thread
@@ -23,7 +32,7 @@ struct OrderedJobs {
     // other. An exception thrown by `work` comes out of `run` when that item's
     // turn to be delivered comes, as if the work had run in order.
     void run(std::size_t count, std::size_t jobs) const {
-        if (jobs <= 1 || count <= 1) {
+        if (!kThreadsAvailable || jobs <= 1 || count <= 1) {
             runInline(count);
         } else {
             runOnThreads(count, jobs < count ? jobs : count);
@@ -82,18 +91,18 @@ private:
         Shared shared;
         shared.outcomes.resize(count);
         shared.done.resize(count, false);
-        std::vector<std::jthread> workers;
+        std::vector<std::thread> workers;
         // Stops the workers taking new items when delivering fails, then
         // joins them, whatever way this function is left.
         struct StopOnExit {
             Shared& shared;
-            std::vector<std::jthread>& workers;
+            std::vector<std::thread>& workers;
             ~StopOnExit() {
                 {
                     const std::lock_guard lock(shared.mutex);
                     shared.next = shared.outcomes.size();
                 }
-                workers.clear();
+                for (std::thread& worker : workers) worker.join();
             }
         } stopOnExit{shared, workers};
         for (std::size_t j = 0; j < jobs; ++j) workers.emplace_back([this, &shared] { workLoop(shared); });

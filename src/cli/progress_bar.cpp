@@ -30,9 +30,19 @@ std::string barText(std::size_t finished, std::size_t total) {
     return out;
 }
 
+// A bar redrawn in place needs a terminal. Compiled for Node, the program's
+// standard error is the runtime's console, which passes on whole lines only.
+bool standardErrorRedraws() {
+#ifdef __EMSCRIPTEN__
+    return false;
+#else
+    return ::isatty(STDERR_FILENO) == 1;
+#endif
+}
+
 }  // namespace
 
-ProgressBar::ProgressBar(std::size_t total) : total_(total), enabled_(total > 1 && ::isatty(STDERR_FILENO) == 1) {}
+ProgressBar::ProgressBar(std::size_t total) : total_(total), enabled_(total > 1 && standardErrorRedraws()) {}
 
 void ProgressBar::update(std::size_t finished) {
     finished_ = finished;

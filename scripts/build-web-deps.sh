@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds the libraries of the WebAssembly build into the prefix given (default
+# build/web-deps), from Debian's own source packages: zlib, libzip, simdjson
+# and utf8proc, compiled with the emscripten compiler. fast_float and CLI11
+# are header-only and copied from their Debian packages. Nothing is fetched
+# from anywhere but the Debian archive, and a prefix already built is kept.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+prefix="$(realpath -m "${1:-build/web-deps}")"
+stamp="$prefix/built-from"
+sources=(zlib libzip simdjson utf8proc)
+# The source versions match the packages the native build links.
+wanted="$(for s in "${sources[@]}"; do apt-cache showsrc "$s" | sed -n 's/^Version: //p' | head -n 1; done | tr '\n' ' ')"
+if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ]; then exit 0; fi
+
+export NODE_PATH=/usr/share/nodejs  # the compiler's JavaScript optimiser needs Debian's modules
+rm -rf "$prefix"
+mkdir -p "$prefix/src" "$prefix/include" "$prefix/lib"
+(cd "$prefix/src" && apt-get source -qq "${sources[@]}" >/dev/null 2>&1)
+src() { find "$prefix/src" -maxdepth 1 -type d -name "$1-*" | head -n 1; }
+
+(cd "$(src zlib)" && emconfigure ./configure --static --prefix="$prefix" >/dev/null &&
+  emmake make -j"$(nproc)" libz.a >/dev/null && emmake make install >/dev/null)
+
+# CMake's type-size checks misfire under the emscripten toolchain: the sizes
+# of WebAssembly's 32-bit target are given instead.
+emcmake cmake -S "$(src libzip)" -B "$prefix/src/libzip-build" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF \
+  -DZLIB_INCLUDE_DIR="$prefix/include" -DZLIB_LIBRARY="$prefix/lib/libz.a" \
+  -DENABLE_BZIP2=OFF -DENABLE_LZMA=OFF -DENABLE_ZSTD=OFF -DENABLE_OPENSSL=OFF -DENABLE_GNUTLS=OFF \
+  -DENABLE_MBEDTLS=OFF -DENABLE_COMMONCRYPTO=OFF -DENABLE_WINDOWS_CRYPTO=OFF \
+  -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DOC=OFF \
+  -DSIZEOF_OFF_T=8 -DHAVE_SIZEOF_OFF_T=TRUE -DSIZEOF_SIZE_T=4 -DHAVE_SIZEOF_SIZE_T=TRUE >/dev/null
+cmake --build "$prefix/src/libzip-build" -j"$(nproc)" >/dev/null 2>&1
+cmake --install "$prefix/src/libzip-build" >/dev/null
+
+# simdjson's single-file source and utf8proc's single C file, as they are.
+simdjson="$(src simdjson)/singleheader"
+em++ -std=c++20 -O2 -fwasm-exceptions -w -c "$simdjson/simdjson.cpp" -o "$prefix/src/simdjson.o"
+emar rcs "$prefix/lib/libsimdjson.a" "$prefix/src/simdjson.o"
+cp "$simdjson/simdjson.h" "$prefix/include/"
+utf8proc="$(src utf8proc)"
+emcc -O2 -DUTF8PROC_STATIC -c "$utf8proc/utf8proc.c" -o "$prefix/src/utf8proc.o"
+emar rcs "$prefix/lib/libutf8proc.a" "$prefix/src/utf8proc.o"
+cp "$utf8proc/utf8proc.h" "$prefix/include/"
+
+cp -r /usr/include/fast_float /usr/include/CLI "$prefix/include/"
+echo "$wanted" > "$stamp"

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the WebAssembly libraries once, then the
+# web build into build/web/, and prints where its program is.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+bash scripts/build-web-deps.sh build/web-deps
+export NODE_PATH=/usr/share/nodejs
+emcmake cmake -S . -B build/web -DCMAKE_BUILD_TYPE=Release -DKERFWRIGHT_WEB_DEPS="$(pwd)/build/web-deps" >/dev/null
+cmake --build build/web -j"$(nproc)" >&2
+echo "$(pwd)/build/web/kerfwright-cli.mjs"
