@@ -55,7 +55,9 @@ constexpr double kFloorRatioTarget = 2.5;
 // Peak memory may be at most this many times the inflated entries and the output.
 constexpr double kMemoryFactorTarget = 2.0;
 // Converting the folder with two jobs must be at least this much faster than with one.
-constexpr double kScalingTarget = 1.7;
+constexpr double kScalingTarget = 1.8;
+// The web build under Node may take at most this many times the native tool's time.
+constexpr double kWebRatioTarget = 3.0;
 // Repetitions of every measurement; the summary takes the fastest, the one
 // least disturbed by whatever else the machine was doing.
 constexpr int kRepetitions = 3;
@@ -191,9 +193,14 @@ ChildRun runProgram(const std::vector<std::string>& arguments, const fs::path& o
     return ChildRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss};
 }
 
+// The native tool, or the web build's under Node.
+enum class Build { native, node };
+
 std::vector<std::string> cliConvertArguments(const fs::path& output, const std::vector<std::string>& inputs,
-                                             std::optional<int> jobs) {
-    std::vector<std::string> arguments = {KERFWRIGHT_CLI_PATH, "convert", "-o", output.string()};
+                                             std::optional<int> jobs, Build build = Build::native) {
+    std::vector<std::string> arguments = {KERFWRIGHT_CLI_PATH};
+    if (build == Build::node) arguments = {KERFWRIGHT_NODE_PATH, KERFWRIGHT_WEB_CLI_PATH};
+    arguments.insert(arguments.end(), {"convert", "-o", output.string()});
     if (jobs) {
         arguments.push_back("-j");
         arguments.push_back(std::to_string(*jobs));
@@ -440,6 +447,16 @@ void cliPeakOf(benchmark::State& state, const fs::path& project) {
 
 void CliLargeProject(benchmark::State& state) { cliPeakOf(state, setup().largeProject); }
 
+// The web build on the large project, one core as the browser gives it.
+void NodeLargeProject(benchmark::State& state) {
+    const fs::path folder = freshFolder("node-large");
+    for (auto _ : state) {
+        const ChildRun run = runProgram(cliConvertArguments(folder, {setup().largeProject.string()}, 1, Build::node),
+                                        setup().scratch / "node-large.out", setup().scratch / "node-large.err");
+        if (run.exitStatus != 0) state.SkipWithError("the conversion failed");
+    }
+}
+
 // Every job count writes into the same folder, so that the paths printed can
 // be compared; the files are kept under a name of their own afterwards.
 void CliSmallFolder(benchmark::State& state) {
@@ -468,6 +485,7 @@ void registerBenchmarks() {
     // only before the other benchmarks have prepared anything.
     add("cli_large_project", CliLargeProject);
     add("cli_small_folder", CliSmallFolder)->Arg(1)->Arg(2);
+    add("node_large_project", NodeLargeProject);
     for (const fs::path& mix : setup().mixes) {
         add("cli_mix/" + mix.stem().string(), [mix](benchmark::State& state) { cliPeakOf(state, mix); });
     }
@@ -609,6 +627,14 @@ void printSummary(const SummaryReporter& reporter) {
         printLine("  floor:             " + fixed(*floor, 0) + " ms (inflate the entries used, write as many bytes)");
         printLine("  ratio to floor:    " + fixed(ratio, 2) + verdict(ratio <= kFloorRatioTarget) + ", target " +
                   fixed(kFloorRatioTarget, 1));
+    }
+    const auto native = reporter.milliseconds("cli_large_project");
+    const auto node = reporter.milliseconds("node_large_project");
+    if (native && node) {
+        const double ratio = *node / *native;
+        printLine("  web build, Node:   " + fixed(*node, 0) + " ms against the native tool's " + fixed(*native, 0) +
+                  " ms, " + fixed(ratio, 2) + " x" + verdict(ratio <= kWebRatioTarget) + ", target " +
+                  fixed(kWebRatioTarget, 1));
     }
     const auto oneJob = reporter.milliseconds("cli_small_folder/1");
     const auto twoJobs = reporter.milliseconds("cli_small_folder/2");

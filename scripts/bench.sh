@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Measures the converter: builds the benchmark program (Release) into
+# Measures the converter: builds the web build (build/web/, which it times
+# under Node) and the benchmark program (Release) into
 # build-bench/, makes the benchmark projects once into
 # build-bench/bench-projects/ (delete that folder after changing the
 # generator), and runs the benchmark. Further arguments go to the benchmark
@@ -8,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/build-web.sh >/dev/null
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKERFWRIGHT_BENCHMARKS=ON \
   -DKERFWRIGHT_BUILD_TESTS=OFF -DKERFWRIGHT_BUILD_APP=OFF >/dev/null
 cmake --build build-bench -j"$(nproc)" --target kerfwright-bench kerfwright-bench-projects

@@ -10,8 +10,9 @@ cd "$(dirname "$0")/.."
 prefix="$(realpath -m "${1:-build/web-deps}")"
 stamp="$prefix/built-from"
 sources=(zlib libzip simdjson utf8proc)
-# The source versions match the packages the native build links.
-wanted="$(for s in "${sources[@]}"; do apt-cache showsrc "$s" | sed -n 's/^Version: //p' | head -n 1; done | tr '\n' ' ')"
+# The prefix is built again when Debian has newer sources.
+version() { apt-cache showsrc "$1" | sed -n 's/^Version: //p' | head -n 1; }
+wanted="$(for s in "${sources[@]}"; do version "$s"; done | tr '\n' ' ')"
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ]; then exit 0; fi
 
 export NODE_PATH=/usr/share/nodejs  # the compiler's JavaScript optimiser needs Debian's modules

@@ -75,7 +75,8 @@ TEST(ReadDecimal, ReadsAsStrtodReads) {
     std::mt19937_64 generator(7);
     std::vector<std::string> texts = {"0", "-0", "1e400", "-1e400", "1e-400", "2.4703282292062328e-324",
                                       "2.4703282292062327e-324", "4.9406564584124654e-324", ".5", "5.", "-.5e-3",
-                                      "1.7976931348623158e308", "1.7976931348623159e308", "123456789012345678901234567890",
+                                      "1.7976931348623158e308", "1.7976931348623159e308",
+                                      "123456789012345678901234567890",
                                       "0.000000000000000000000000000000000000000001e42", "inf", "-Infinity", "nan"};
     for (const double value : awkwardValues()) texts.push_back(standard(value, std::chars_format::general, 17));
     for (int i = 0; i < 2000; ++i) texts.push_back(std::to_string(generator() % 1000000) + "." +

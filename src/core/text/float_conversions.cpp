@@ -56,7 +56,8 @@ DecimalDigits nearestWithDigits(double magnitude, int count) {
 }
 
 double valueOf(const DecimalDigits& parts) {
-    const std::string text = parts.digits.substr(0, 1) + "." + parts.digits.substr(1) + "e" + std::to_string(parts.exponent);
+    const std::string text =
+        parts.digits.substr(0, 1) + "." + parts.digits.substr(1) + "e" + std::to_string(parts.exponent);
     return readDecimal(text.data(), text.data() + text.size()).value;
 }
 
