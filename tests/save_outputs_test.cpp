@@ -88,7 +88,9 @@ TEST(SaveOutputsTest, WritesAtomicallyAndLeavesNoTemporary) {
 // other build then words its failures the same way.
 TEST(SystemErrorText, IsWhatTheGnuCLibrarySays) {
     for (int error = 1; error < 134; ++error) {
-        EXPECT_EQ(systemErrorText(error), std::strerror(error)) << error;
+        // Copied at once: the next call may reuse the C library's buffer.
+        const std::string expected = std::strerror(error);
+        EXPECT_EQ(systemErrorText(error), expected) << error;
     }
 }
 
