@@ -4,12 +4,9 @@
 
 #include <cmath>
 #include <cstdio>
-#include <limits>
 #include <optional>
-#include <random>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "support/case_file.h"
 
@@ -53,16 +50,6 @@ TEST(NumberText, Cases) {
         if (c.fields[0] == "shortest" && !std::isnan(value)) {
             EXPECT_EQ(parseWholeNumber(c.fields[2]), value) << c.where;
         }
-    }
-}
-
-TEST(NumberTextPrintfG, MatchesTheCLibraryOnRandomValues) {
-    std::mt19937_64 generator(20240531);
-    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
-    std::uniform_int_distribution<int> exponent(-12, 12);
-    for (int i = 0; i < 20000; ++i) {
-        const double value = mantissa(generator) * std::pow(10.0, exponent(generator));
-        ASSERT_EQ(appendedG(value), printfG(value)) << printfG(value);
     }
 }
 

@@ -31,38 +31,21 @@ void appendPrinted(std::string& out, const char* format, Arguments... arguments)
     out.append(buffer, static_cast<std::size_t>(length));
 }
 
-// A positive finite value as significant digits d1 d2 d3 ... and the decimal
-// exponent of d1.d2d3... x 10^exponent.
-struct DecimalDigits {
-    std::string digits;
-    int exponent;
-};
-
-DecimalDigits parsedScientific(const std::string& text) {
-    DecimalDigits parts{{}, 0};
-    const std::size_t mark = text.find('e');
-    for (std::size_t i = 0; i < mark; ++i) {
-        if (text[i] != '.') parts.digits.push_back(text[i]);
-    }
-    parts.exponent = std::atoi(text.c_str() + mark + 1);
-    return parts;
-}
-
 // The value nearest to `magnitude` that has `count` significant digits.
-DecimalDigits nearestWithDigits(double magnitude, int count) {
+ScientificDigits nearestWithDigits(double magnitude, int count) {
     std::string text;
     appendPrinted(text, "%.*e", count - 1, magnitude);
-    return parsedScientific(text);
+    return scientificDigitsOf(text);
 }
 
-double valueOf(const DecimalDigits& parts) {
+double valueOf(const ScientificDigits& parts) {
     const std::string text =
         parts.digits.substr(0, 1) + "." + parts.digits.substr(1) + "e" + std::to_string(parts.exponent);
     return readDecimal(text.data(), text.data() + text.size()).value;
 }
 
 // The next value of as many digits above, or below, the given one.
-DecimalDigits stepped(DecimalDigits parts, bool up) {
+ScientificDigits stepped(ScientificDigits parts, bool up) {
     std::string& digits = parts.digits;
     std::size_t at = digits.size();
     if (up) {
@@ -93,19 +76,19 @@ DecimalDigits stepped(DecimalDigits parts, bool up) {
 // can read back: the nearest one, and the nearest on the value's other side,
 // which the nearest misses where the reading interval is lopsided (at a power
 // of two).
-DecimalDigits shortestDigits(double magnitude) {
+ScientificDigits shortestDigits(double magnitude) {
     constexpr int kMostDigits = 17;  // always enough for a double
     for (int count = 1; count < kMostDigits; ++count) {
-        const DecimalDigits nearest = nearestWithDigits(magnitude, count);
+        const ScientificDigits nearest = nearestWithDigits(magnitude, count);
         const double nearestValue = valueOf(nearest);
         if (nearestValue == magnitude) return nearest;
-        const DecimalDigits other = stepped(nearest, nearestValue < magnitude);
+        const ScientificDigits other = stepped(nearest, nearestValue < magnitude);
         if (valueOf(other) == magnitude) return other;
     }
     return nearestWithDigits(magnitude, kMostDigits);
 }
 
-void appendScientific(std::string& out, const DecimalDigits& parts) {
+void appendScientific(std::string& out, const ScientificDigits& parts) {
     out.push_back(parts.digits.front());
     if (parts.digits.size() > 1) {
         out.push_back('.');
@@ -118,7 +101,7 @@ void appendScientific(std::string& out, const DecimalDigits& parts) {
     out += std::to_string(size);
 }
 
-void appendPlain(std::string& out, double magnitude, const DecimalDigits& parts) {
+void appendPlain(std::string& out, double magnitude, const ScientificDigits& parts) {
     const int digitCount = static_cast<int>(parts.digits.size());
     if (parts.exponent < 0) {
         out += "0.";
@@ -150,6 +133,23 @@ bool appendUnshortened(std::string& out, double value, bool scientific) {
 
 }  // namespace
 
+ScientificDigits scientificDigitsOf(std::string_view text) {
+    ScientificDigits parts{false, {}, 0};
+    std::size_t index = 0;
+    if (text[index] == '-') {
+        parts.negative = true;
+        ++index;
+    }
+    const std::size_t exponentMark = text.find('e');
+    for (; index < exponentMark; ++index) {
+        if (text[index] != '.') parts.digits.push_back(text[index]);
+    }
+    std::string_view exponentText = text.substr(exponentMark + 1);
+    if (exponentText.front() == '+') exponentText.remove_prefix(1);
+    std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), parts.exponent);
+    return parts;
+}
+
 DecimalRead readDecimal(const char* first, const char* last) {
     double value = 0;
     const fast_float::from_chars_result result = fast_float::from_chars(first, last, value);
@@ -170,7 +170,7 @@ namespace portable {
 void appendShortest(std::string& out, double value) {
     if (appendUnshortened(out, value, false)) return;
     const double magnitude = std::fabs(value);
-    const DecimalDigits parts = shortestDigits(magnitude);
+    const ScientificDigits parts = shortestDigits(magnitude);
     std::string plain = value < 0 ? "-" : "";
     std::string scientific = plain;
     appendPlain(plain, magnitude, parts);

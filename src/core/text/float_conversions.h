@@ -16,6 +16,17 @@ struct DecimalRead {
     double value;
 };
 
+// A number in exponent form split into its parts.
+struct ScientificDigits {
+    bool negative;
+    std::string digits;  // significant digits without the point
+    int exponent;        // decimal exponent of d.ddd x 10^exponent
+};
+
+// Splits exponent-form text such as "-1.25e+03", as to_chars and printf
+// write it, into its parts.
+ScientificDigits scientificDigitsOf(std::string_view text);
+
 // Reads a decimal number (sign "-", digits, point, exponent) or inf, infinity
 // or nan at the start of [first, last). No leading "+" and no white space.
 DecimalRead readDecimal(const char* first, const char* last);

@@ -74,35 +74,15 @@ std::optional<double> parsePlainDecimal(std::string_view token) {
     return read.value;
 }
 
-struct ScientificParts {
-    bool negative;
-    std::string digits;  // significant digits without the point
-    int exponent;        // decimal exponent of d.ddd x 10^exponent
-};
-
-// Splits the shortest scientific text ("-1.25e+03") into its parts.
-ScientificParts shortestScientificParts(double value) {
+ScientificDigits shortestScientificDigits(double value) {
     std::string text;
     appendShortestScientific(text, value);
-    ScientificParts parts{false, {}, 0};
-    std::size_t index = 0;
-    if (text[index] == '-') {
-        parts.negative = true;
-        ++index;
-    }
-    const std::size_t exponentMark = text.find('e');
-    for (; index < exponentMark; ++index) {
-        if (text[index] != '.') parts.digits.push_back(text[index]);
-    }
-    std::string_view exponentText = std::string_view(text).substr(exponentMark + 1);
-    if (exponentText.front() == '+') exponentText.remove_prefix(1);
-    std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), parts.exponent);
-    return parts;
+    return scientificDigitsOf(text);
 }
 
 // Plain decimal form of digits d1d2d3... scaled by 10^exponent, always with a
 // fractional part.
-std::string plainDecimal(const ScientificParts& parts) {
+std::string plainDecimal(const ScientificDigits& parts) {
     std::string out;
     if (parts.negative) out.push_back('-');
     const int digitCount = static_cast<int>(parts.digits.size());
@@ -159,7 +139,7 @@ void appendPrintfG(std::string& out, double value) {
 
 std::string describeNumber(double value) {
     if (!std::isfinite(value)) return specialValueText(value);
-    const ScientificParts parts = shortestScientificParts(value);
+    const ScientificDigits parts = shortestScientificDigits(value);
     if (parts.exponent >= -4 && parts.exponent < 16) return plainDecimal(parts);
     std::string out;
     appendShortestScientific(out, value);
