@@ -18,7 +18,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev qt6-qpa-plugins libqt6svg6 adwaita-icon-theme fonts-dejavu-core
   xvfb xauth libgl1-mesa-dri desktop-file-utils shared-mime-info libglib2.0-bin
   inkscape python3-lxml python3-numpy python3-cssselect
-  emscripten libfast-float-dev dpkg-dev
+  emscripten libfast-float-dev dpkg-dev chromium
   scdoc lintian appstream xdg-utils libfile-mimeinfo-perl man-db cloc
 )
 

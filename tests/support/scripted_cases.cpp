@@ -66,6 +66,18 @@ std::string differencesText(const fs::path& one, const fs::path& other) {
     return out;
 }
 
+
+}  // namespace
+
+std::vector<std::string> recipePartsOf(const Section& archiveSection, const std::string& where) {
+    std::vector<std::string> parts;
+    std::istringstream lines(archiveSection.body);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("#")) parts.push_back(unescaped(line, where));
+    }
+    return parts;
+}
+
 std::vector<Section> sectionsOf(const std::string& text) {
     std::vector<Section> sections(1);  // the notes before the first heading
     std::istringstream lines(text);
@@ -75,8 +87,6 @@ std::vector<Section> sectionsOf(const std::string& text) {
     }
     return sections;
 }
-
-}  // namespace
 
 std::string sectionText(const std::string& heading, const std::string& text) {
     return "== " + heading + "\n" + text + (text.empty() || text.back() == '\n' ? "" : "\n");
@@ -122,12 +132,7 @@ std::string ScriptedCase::apply(const Section& section, const std::vector<std::s
         return std::ofstream(path, std::ios::binary);
     };
     if (heading.starts_with("archive ")) {
-        std::vector<std::string> parts;
-        std::istringstream lines(section.body);
-        for (std::string line; std::getline(lines, line);) {
-            if (!line.starts_with("#")) parts.push_back(unescaped(line, where_));
-        }
-        file("archive ") << archiveOf(parts);
+        file("archive ") << archiveOf(recipePartsOf(section, where_));
         return "";
     }
     if (heading.starts_with("text ")) {

@@ -31,6 +31,13 @@ struct Section {
     std::string body;     // its lines, each ending in a line end
 };
 
+// The sections of a case file, after the notes before its first heading
+// (the first section, with no heading).
+std::vector<Section> sectionsOf(const std::string& text);
+
+// The recipe parts of an "archive" section, its notes left out.
+std::vector<std::string> recipePartsOf(const Section& archiveSection, const std::string& where);
+
 // "== HEADING" and the text, ending in a line end unless empty.
 std::string sectionText(const std::string& heading, const std::string& text);
 

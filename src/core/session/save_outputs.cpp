@@ -59,9 +59,6 @@ std::string numberedName(const std::string& name, int n) {
     return name.substr(0, stemLength) + "-" + decimal(n) + std::string(kSvgExtension);
 }
 
-WriteFailure writeFailure(const std::filesystem::path& path, int error) {
-    return WriteFailure{"Could not write \"" + path.string() + "\": " + systemErrorText(error)};
-}
 
 bool writeAll(int fd, std::string_view text) {
     while (!text.empty()) {
@@ -153,6 +150,10 @@ std::vector<std::string> saveAllFileNames(const LoadedDocument& loaded) {
         names.push_back(std::move(name));
     }
     return names;
+}
+
+WriteFailure writeFailure(const std::filesystem::path& path, int error) {
+    return WriteFailure{"Could not write \"" + path.string() + "\": " + systemErrorText(error)};
 }
 
 std::optional<WriteFailure> writeTextAtomically(const std::filesystem::path& path, std::string_view text) {

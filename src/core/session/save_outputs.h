@@ -45,6 +45,9 @@ struct WriteFailure {
     std::string description;  // names the path
 };
 
+// "Could not write "PATH": " and the description of the C library's error number.
+WriteFailure writeFailure(const std::filesystem::path& path, int error);
+
 // Writes UTF-8 text through a temporary file that replaces the target in one
 // step; on failure an earlier file of that name stays as it was.
 std::optional<WriteFailure> writeTextAtomically(const std::filesystem::path& path, std::string_view text);

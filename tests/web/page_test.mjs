@@ -1,0 +1,307 @@
+// The page, opened from disk in headless Chromium, against the native tool:
+// each input is read through the file chooser or dropped, every drawing it
+// offers is shown as `kerfwright-cli info` describes it, its preview is the
+// drawing `kerfwright-cli convert` writes, and the downloads hold the files
+// convert writes, byte for byte.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync, spawnSync } from 'node:child_process';
+import { mkdtempSync, mkdirSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { inflateRawSync } from 'node:zlib';
+import { basename, join } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { Chromium } from './chromium.mjs';
+
+const env = process.env;
+const work = mkdtempSync(join(tmpdir(), 'kerfwright-page-test-'));
+const examples = ['box.lac', 'coaster.lac', 'sheet.lac'].map((name) => join(env.KERFWRIGHT_EXAMPLES, name));
+let browser;
+let tab;
+let downloads = 0;
+
+// What the native tool makes of one input: its description, or its failure
+// message, and the files convert writes, by name.
+function native(input) {
+  const output = join(work, `native-${basename(input)}-${Math.random().toString(36).slice(2)}`);
+  const converted = spawnSync(env.KERFWRIGHT_CLI, ['convert', '-j', '1', '-o', output, input], { encoding: 'utf8' });
+  // The page names the file alone where the tool names it in its folder.
+  const saveFailure = converted.stderr.split('\n').find((line) => line.startsWith('Failed to save: '))
+    ?.replaceAll(`${output}/`, '');
+  const described = spawnSync(env.KERFWRIGHT_CLI, ['info', '--json', input], { encoding: 'utf8' });
+  const listing = spawnSync(env.KERFWRIGHT_CLI, ['info', input], { encoding: 'utf8' });
+  if (described.status !== 0) return { failure: described.stderr.replace(/\n$/, ''), exit: converted.status };
+  const json = JSON.parse(described.stdout);
+  return { json, listing: listingOf(listing.stdout, json.conversions), files: filesIn(output), saveFailure };
+}
+
+// The labels and sizes of `info`'s listing, in order. Each drawing's block
+// starts after a blank line with "LABEL  ->  NAME"; found by the name, the
+// label may hold line breaks of its own.
+function listingOf(text, conversions) {
+  let cursor = 0;
+  const found = conversions.map(({ outputName }) => {
+    const arrow = text.indexOf(`  ->  ${outputName}\n  Size:   `, cursor);
+    const sizeAt = text.indexOf('  Size:   ', arrow) + '  Size:   '.length;
+    cursor = sizeAt;
+    return { label: text.slice(text.lastIndexOf('\n\n', arrow) + 2, arrow), size: text.slice(sizeAt, text.indexOf('\n', sizeAt)) };
+  });
+  const heading = text.split('\n').find((line) => /^(Plates|Canvases) \(/.test(line)) ?? null;
+  return { heading, conversions: found };
+}
+
+function filesIn(folder) {
+  let names = [];
+  try { names = readdirSync(folder); } catch { return {}; }
+  return Object.fromEntries(names.sort().map((name) => [name, readFileSync(join(folder, name))]));
+}
+
+// What the page shows now, read off its elements.
+const shownExpression = `(() => {
+  const one = (selector) => document.querySelector(selector);
+  const texts = (selector) => [...document.querySelectorAll(selector)].map((node) => node.textContent);
+  const picker = one('#conversionPicker');
+  const image = one('#previewImage');
+  return {
+    results: !one('#results').hidden,
+    tabs: one('#resultTabs').hidden ? [] : texts('#resultTabs button'),
+    error: one('#errorMessage')?.textContent ?? null,
+    fileName: one('#fileName')?.textContent ?? null,
+    heading: one('#pickerHeading')?.textContent ?? null,
+    labels: picker ? texts('#conversionPicker > *') : [],
+    layers: [...document.querySelectorAll('.layerRow')].map((row) => ({
+      name: row.querySelector('.name').textContent, count: Number(row.querySelector('.count').textContent),
+      color: getComputedStyle(row.querySelector('.dot')).backgroundColor })),
+    size: one('#boundsText')?.textContent ?? null,
+    warnings: texts('#warningsBlock p'),
+    saveAll: one('#saveAll')?.textContent ?? null,
+    preview: image && image.complete && image.naturalWidth > 0 ? image.src : null,
+  };
+})()`;
+
+const shown = () => tab.evaluate(shownExpression);
+
+async function previewText() {
+  return tab.evaluate(`fetch(document.getElementById('previewImage').src).then((reply) => reply.text())`);
+}
+
+async function click(selectorOrText) {
+  await tab.evaluate(`(() => {
+    const wanted = ${JSON.stringify(selectorOrText)};
+    const target = document.querySelector(wanted.startsWith('#') ? wanted : 'none')
+      ?? [...document.querySelectorAll('button')].find((button) => button.textContent === wanted && button.offsetParent);
+    target.click();
+  })()`);
+}
+
+// Waits for the page to settle on `name`: its error, or its drawing with the preview drawn.
+async function settledOn(name) {
+  await tab.waitFor(`(() => {
+    const shown = ${shownExpression};
+    return shown.results && (shown.error !== null || (shown.fileName === ${JSON.stringify(name)}
+      && (shown.preview !== null || document.querySelector('.noContent') !== null)));
+  })()`);
+  return shown();
+}
+
+async function choose(paths) {
+  const opened = tab.event('Page.fileChooserOpened');
+  const onEmptyFace = await tab.evaluate(`!document.getElementById('emptyFace').hidden`);
+  if (!onEmptyFace) {
+    const failed = await tab.evaluate(`document.getElementById('errorMessage') !== null`);
+    await click(failed ? 'Try Another File' : 'Open Another…');
+    if (failed) await click('#chooseFile');
+  } else {
+    await click('#chooseFile');
+  }
+  const { backendNodeId } = await opened;
+  await tab.send('DOM.setFileInputFiles', { files: paths, backendNodeId });
+}
+
+async function drop(paths) {
+  const data = { items: [], files: paths, dragOperationsMask: 1 };
+  for (const type of ['dragEnter', 'dragOver', 'drop']) {
+    await tab.send('Input.dispatchDragEvent', { type, x: 300, y: 300, data });
+  }
+}
+
+// Clicks a button that downloads `count` files and gives them by name.
+async function downloaded(button, count) {
+  const folder = join(work, `downloads-${++downloads}`);
+  mkdirSync(folder);
+  await browser.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: folder, eventsEnabled: true });
+  let finished = 0;
+  const done = new Promise((resolve, reject) => {
+    setTimeout(() => reject(new Error(`${finished} of ${count} downloads after 30 s`)), 30000);
+    const listener = (message) => {
+      if (message.method !== 'Browser.downloadProgress') return;
+      if (message.params.state === 'canceled') reject(new Error('A download was cancelled'));
+      if (message.params.state === 'completed' && ++finished === count) {
+        browser.listeners.delete(listener);
+        resolve();
+      }
+    };
+    browser.listeners.add(listener);
+  });
+  await click(button);
+  await done.catch(async (error) => {
+    const message = await tab.evaluate(`document.getElementById('errorMessage')?.textContent`);
+    throw new Error(`${error.message}; the page shows ${message ?? 'no error'}; it said:\n${tab.console.join('\n')}`);
+  });
+  return filesIn(folder);
+}
+
+// The entries of a ZIP archive by name, read from its central directory: no
+// extracting program would keep names such as "a\\b" or "line\nbreak" as they are.
+function unzipped(zip) {
+  const end = zip.lastIndexOf(Buffer.from([0x50, 0x4b, 0x05, 0x06]));
+  const count = zip.readUInt16LE(end + 10);
+  const entries = {};
+  for (let at = zip.readUInt32LE(end + 16), i = 0; i < count; ++i) {
+    const [method, compressedSize] = [zip.readUInt16LE(at + 10), zip.readUInt32LE(at + 20)];
+    const [nameLength, extraLength, commentLength] = [28, 30, 32].map((offset) => zip.readUInt16LE(at + offset));
+    const name = zip.subarray(at + 46, at + 46 + nameLength).toString('utf8');
+    const local = zip.readUInt32LE(at + 42);
+    const dataAt = local + 30 + zip.readUInt16LE(local + 26) + zip.readUInt16LE(local + 28);
+    const data = zip.subarray(dataAt, dataAt + compressedSize);
+    entries[name] = method === 8 ? inflateRawSync(data) : Buffer.from(data);
+    at += 46 + nameLength + extraLength + commentLength;
+  }
+  return Object.fromEntries(Object.keys(entries).sort().map((name) => [name, entries[name]]));
+}
+
+function colorOf(svg, layer) {
+  const group = svg.match(new RegExp(`<g id="${layer}"[^>]*>`))?.[0] ?? '';
+  const paint = [...group.matchAll(/ (stroke|fill)="(#[0-9a-fA-F]{6})"/g)].map((found) => found[2]);
+  if (!paint.length) return null;
+  const hex = paint[0].slice(1);
+  const [red, green, blue] = [0, 2, 4].map((at) => parseInt(hex.slice(at, at + 2), 16));
+  return `rgb(${red}, ${green}, ${blue})`;
+}
+
+function assertSameFiles(actual, expected, what) {
+  assert.deepEqual(Object.keys(actual), Object.keys(expected), `${what}: file names`);
+  for (const name of Object.keys(expected)) assert.ok(actual[name].equals(expected[name]), `${what}: ${name} differs`);
+}
+
+// Goes through every drawing the page offers for `input` and checks it
+// against the native tool; then saves and compares the files.
+async function checkShown(input, expected, view) {
+  const name = basename(input);
+  if (expected.failure !== undefined) {
+    assert.equal(view.error, expected.failure, name);
+    return;
+  }
+  assert.equal(view.error, null, `${name}: ${view.error}`);
+  const { json, listing } = expected;
+  assert.equal(view.heading, json.conversions.length >= 2 ? listing.heading : null, name);
+  assert.deepEqual(view.labels, json.conversions.length >= 2 ? listing.conversions.map((c) => c.label) : [], name);
+  for (const [index, conversion] of json.conversions.entries()) {
+    if (index > 0) view = await select(index, name);
+    const svg = expected.files[conversion.outputName]?.toString('utf8');
+    assert.equal(view.size, listing.conversions[index].size, `${name} #${index}`);
+    assert.deepEqual(view.warnings, conversion.warnings.map((warning) => `• ${warning}`), `${name} #${index}`);
+    assert.deepEqual(Object.fromEntries(view.layers.map((layer) => [layer.name, layer.count])), conversion.layerCounts);
+    if (svg === undefined) continue;  // the tool could not save it either
+    for (const layer of view.layers) {
+      const color = colorOf(svg, layer.name);
+      if (color) assert.equal(layer.color, color, `${name} #${index} ${layer.name}`);
+    }
+    assert.equal(await previewText(), svg, `${name} #${index}: preview`);
+  }
+  await checkSaved(input, expected, view);
+}
+
+async function select(index, name) {
+  const before = (await shown()).preview;
+  await tab.evaluate(`(() => {
+    const picker = document.getElementById('conversionPicker');
+    if (picker.tagName === 'SELECT') {
+      picker.selectedIndex = ${index};
+      picker.dispatchEvent(new Event('change'));
+    } else {
+      picker.children[${index}].click();
+    }
+  })()`);
+  await tab.waitFor(`(${shownExpression}).preview !== ${JSON.stringify(before)}`);
+  return settledOn(name);
+}
+
+async function checkSaved(input, expected, view) {
+  const name = basename(input);
+  const count = expected.json.conversions.length;
+  if (expected.saveFailure) {
+    await click(count >= 2 ? '#saveAll' : '#saveOne');
+    const message = await tab.waitFor(`document.getElementById('errorMessage')?.textContent`);
+    assert.equal(message, expected.saveFailure, name);
+  } else if (count >= 2) {
+    const files = await downloaded('#saveAll', 1);
+    assert.deepEqual(Object.keys(files), [`${name.replace(/\.[^.]*$/, '')}.zip`], name);
+    assertSameFiles(unzipped(Object.values(files)[0]), expected.files, `${name}: Save All`);
+  } else if (count === 1) {
+    const sidecar = Object.keys(expected.files).some((file) => file.endsWith('.txt'));
+    const files = await downloaded('#saveOne', sidecar ? 2 : 1);
+    assertSameFiles(files, expected.files, `${name}: Save SVG + Settings`);
+  } else {
+    assert.equal(view.saveAll, null, name);
+  }
+}
+
+before(async () => {
+  browser = new Chromium(env.KERFWRIGHT_CHROMIUM);
+  tab = await browser.newPage();
+  await tab.send('Emulation.setDeviceMetricsOverride', { width: 1200, height: 800, deviceScaleFactor: 1, mobile: false });
+  await tab.open(pathToFileURL(env.KERFWRIGHT_PAGE).href);
+  await tab.send('Page.setInterceptFileChooserDialog', { enabled: true });
+});
+
+after(async () => {
+  await browser?.close();
+  rmSync(work, { recursive: true, force: true });
+});
+
+test('each example through the file chooser', async () => {
+  for (const input of examples) {
+    await choose([input]);
+    await checkShown(input, native(input), await settledOn(basename(input)));
+  }
+});
+
+test('hiding a layer hides its group in the preview only', async () => {
+  const input = examples[1];
+  await choose([input]);
+  const view = await settledOn(basename(input));
+  const expected = native(input);
+  const layer = view.layers[0].name;
+  await tab.evaluate(`document.querySelector('.layerRow input').click()`);
+  await tab.waitFor(`(${shownExpression}).preview !== ${JSON.stringify(view.preview)}`);
+  const svg = expected.files[expected.json.conversions[0].outputName].toString('utf8');
+  assert.equal(await previewText(), svg.replace(`<g id="${layer}"`, `<g id="${layer}" display="none"`));
+  await checkSaved(input, expected, view);
+});
+
+test('several files dropped at once each get their own result', async () => {
+  await drop(examples);
+  await settledOn(basename(examples[0]));
+  const tabs = (await shown()).tabs;
+  assert.deepEqual(tabs, examples.map((input) => basename(input)));
+  for (const [index, input] of examples.entries()) {
+    await tab.evaluate(`document.querySelectorAll('#resultTabs button')[${index}].click()`);
+    await checkShown(input, native(input), await settledOn(basename(input)));
+  }
+  await tab.send('Page.captureScreenshot', { format: 'png' }).then(({ data }) => {
+    if (env.KERFWRIGHT_SCREENSHOT) writeFileSync(env.KERFWRIGHT_SCREENSHOT, Buffer.from(data, 'base64'));
+  });
+});
+
+test('the inputs of the command-line cases, hostile ones included', async () => {
+  const listed = execFileSync(env.KERFWRIGHT_CASE_ARCHIVES, ['cli', join(work, 'cases')], { encoding: 'utf8' });
+  const inputs = listed.split('\n').filter((path) => path.endsWith('.lac'));
+  assert.ok(inputs.length >= 10, listed);
+  for (const input of inputs) {
+    await choose([input]);
+    const expected = native(input);
+    const view = await settledOn(basename(input));
+    await checkShown(input, expected, view);
+  }
+});
