@@ -158,6 +158,10 @@ const LoadedDocument* documentNumbered(std::int32_t number) {
     return found == loadedDocuments.end() ? nullptr : &found->second;
 }
 
+bool hasConversion(const LoadedDocument* loaded, std::int32_t index) {
+    return loaded && index >= 0 && static_cast<std::size_t>(index) < loaded->conversions.size();
+}
+
 // "layer\nlayer\n": the layers the preview leaves out.
 std::set<LayerKind> layersNamed(std::string_view lines) {
     std::set<LayerKind> layers;
@@ -254,9 +258,7 @@ const char* kerfwrightLoadingText(const char* path) { return respond(ConversionS
 // named in `hiddenLayers` (one per line) left out.
 const char* kerfwrightWritePreview(std::int32_t document, std::int32_t index, const char* hiddenLayers) {
     const LoadedDocument* loaded = documentNumbered(document);
-    if (!loaded || index < 0 || static_cast<std::size_t>(index) >= loaded->conversions.size()) {
-        return failure("No such drawing");
-    }
+    if (!hasConversion(loaded, index)) return failure("No such drawing");
     const std::string svg = ConversionSummary::previewSvg(loaded->conversions[index].svg, layersNamed(hiddenLayers));
     if (const auto problem = writeTextAtomically("preview.svg", svg)) return failure(problem->description);
     return respond("{}");
@@ -266,9 +268,7 @@ const char* kerfwrightWritePreview(std::int32_t document, std::int32_t index, co
 // name the desktop application proposes; messages name the file alone.
 const char* kerfwrightSaveOne(std::int32_t document, std::int32_t index) {
     const LoadedDocument* loaded = documentNumbered(document);
-    if (!loaded || index < 0 || static_cast<std::size_t>(index) >= loaded->conversions.size()) {
-        return failure("No such drawing");
-    }
+    if (!hasConversion(loaded, index)) return failure("No such drawing");
     const SaveOutcome outcome = saveOne(*loaded, index, filename(loaded->conversions[index], *loaded));
     if (outcome.failureMessage) return failure(*outcome.failureMessage);
     return respond("{}");
