@@ -56,6 +56,9 @@ constexpr double kFloorRatioTarget = 2.5;
 constexpr double kMemoryFactorTarget = 2.0;
 // Converting the folder with two jobs must be at least this much faster than with one.
 constexpr double kScalingTarget = 1.8;
+// The folder written to disk with every file made durable may take at most
+// this many times as long as written to a RAM disk.
+constexpr double kDurabilityTarget = 1.15;
 // The web build under Node may take at most this many times the native tool's time.
 constexpr double kWebRatioTarget = 3.0;
 // Repetitions of every measurement; the summary takes the fastest, the one
@@ -70,6 +73,7 @@ struct Setup {
     std::vector<fs::path> mixes;  // one project of each other mix, sorted
     std::vector<std::string> smallProjects;  // sorted, so every run converts them in one order
     fs::path scratch;                        // everything written goes below here
+    std::optional<fs::path> memoryScratch;   // the same on a RAM disk, where there is one
 };
 
 Setup& setup() {
@@ -472,6 +476,21 @@ void CliSmallFolder(benchmark::State& state) {
     fs::rename(folder, setup().scratch / name);
 }
 
+// The same folder, one job, written to a RAM disk: what making every file
+// durable costs shows against the same run on disk.
+void CliSmallFolderInMemory(benchmark::State& state) {
+    const fs::path folder = *setup().memoryScratch / "cli-small";
+    for (auto _ : state) {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        const ChildRun run = runProgram(cliConvertArguments(folder, setup().smallProjects, 1),
+                                        setup().scratch / "cli-small-memory.out",
+                                        setup().scratch / "cli-small-memory.err");
+        if (run.exitStatus != 0) state.SkipWithError("the conversion failed");
+    }
+    fs::remove_all(folder);
+}
+
 void registerBenchmarks() {
     const auto add = [](const std::string& name, auto function) {
         return benchmark::RegisterBenchmark(name.c_str(), function)
@@ -485,6 +504,7 @@ void registerBenchmarks() {
     // only before the other benchmarks have prepared anything.
     add("cli_large_project", CliLargeProject);
     add("cli_small_folder", CliSmallFolder)->Arg(1)->Arg(2);
+    if (setup().memoryScratch) add("cli_small_folder_in_memory", CliSmallFolderInMemory);
     add("node_large_project", NodeLargeProject);
     for (const fs::path& mix : setup().mixes) {
         add("cli_mix/" + mix.stem().string(), [mix](benchmark::State& state) { cliPeakOf(state, mix); });
@@ -647,6 +667,13 @@ void printSummary(const SummaryReporter& reporter) {
         printLine(std::string("  -j 1 and -j 2:     ") +
                   (jobCountChangesNothing() ? "the same output, byte for byte" : "OUTPUTS DIFFER"));
     }
+    const auto inMemory = reporter.milliseconds("cli_small_folder_in_memory");
+    if (oneJob && inMemory) {
+        const double ratio = *oneJob / *inMemory;
+        printLine("  disk vs RAM disk:  -j 1 " + fixed(*oneJob, 0) + " ms on disk, " + fixed(*inMemory, 0) +
+                  " ms on a RAM disk, " + fixed(ratio, 2) + " x" + verdict(ratio <= kDurabilityTarget) +
+                  ", target " + fixed(kDurabilityTarget, 2));
+    }
     for (const fs::path& mix : setup().mixes) printMixSummary(reporter, mix);
 }
 
@@ -670,6 +697,8 @@ Setup setupFrom(const fs::path& projects) {
     std::string scratch = (fs::temp_directory_path() / "kerfwright-bench-XXXXXX").string();
     if (mkdtemp(scratch.data()) == nullptr) throw std::runtime_error("cannot make a scratch folder");
     made.scratch = scratch;
+    std::string memoryScratch = "/dev/shm/kerfwright-bench-XXXXXX";
+    if (fs::is_directory("/dev/shm") && mkdtemp(memoryScratch.data()) != nullptr) made.memoryScratch = memoryScratch;
     return made;
 }
 
@@ -693,6 +722,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     fs::remove_all(setup().scratch);
+    if (setup().memoryScratch) fs::remove_all(*setup().memoryScratch);
     benchmark::Shutdown();
     return 0;
 }

@@ -84,6 +84,32 @@ TEST(SaveOutputsTest, WritesAtomicallyAndLeavesNoTemporary) {
     fs::remove_all(folder);
 }
 
+// More files staged at once than the process keeps open, one dropped and one
+// that cannot take its name: the others arrive, and nothing else is left.
+TEST(SaveOutputsTest, StagedFilesArriveOnlyWhenCommitted) {
+    const fs::path folder = testing::makeTemporaryFolder();
+    fs::create_directory(folder / "taken.svg");
+    std::vector<StagedFile> staged;
+    for (int i = 0; i < 300; ++i) {
+        auto one = stageText(folder / (std::to_string(i) + ".svg"), std::to_string(i));
+        ASSERT_TRUE(std::holds_alternative<StagedFile>(one)) << i;
+        if (i != 7) staged.push_back(std::move(std::get<StagedFile>(one)));  // 7 is dropped
+    }
+    auto blocked = stageText(folder / "taken.svg", "x");
+    ASSERT_TRUE(std::holds_alternative<StagedFile>(blocked));
+    const auto failure = std::get<StagedFile>(blocked).commit();
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->description, "Could not write \"" + (folder / "taken.svg").string() + "\": Is a directory");
+    for (StagedFile& file : staged) file.flush();
+    for (StagedFile& file : staged) EXPECT_FALSE(file.commit()) << file.target();
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names.size(), 300u);
+    EXPECT_FALSE(fs::exists(folder / "7.svg"));
+    EXPECT_EQ(testing::readFile(folder / "299.svg"), "299");
+    fs::remove_all(folder);
+}
+
 // The texts are the C library's own here, where the C library is GNU's; every
 // other build then words its failures the same way.
 TEST(SystemErrorText, IsWhatTheGnuCLibrarySays) {

@@ -8,7 +8,6 @@
 
 #include "commands.h"
 #include "ordered_jobs.h"
-#include "output_claims.h"
 #include "progress_bar.h"
 #include "session/save_outputs.h"
 
@@ -21,26 +20,37 @@ struct Printed {
     std::string line;  // without its line end
 };
 
-// What converting one input printed and whether it went well; kept until
-// the inputs before it have been reported.
+// What converting one input printed and whether it went well, kept until
+// the inputs before it have been reported. Its files are staged, not yet in
+// place: they are committed in input order, so that of two inputs writing a
+// file of the same name the later one's file stays, however the jobs race.
 struct InputReport {
     std::vector<Printed> printed;
-    bool converted = false;
+    std::vector<StagedFile> staged;             // in the order they were written
+    std::optional<std::string> failureMessage;  // what stopped the saving
+    bool read = false;
 
     void out(std::string line) { printed.push_back({false, std::move(line)}); }
     void error(std::string line) { printed.push_back({true, std::move(line)}); }
 };
 
-// Converts and writes one input, each file through the claims so that among
-// inputs running at once the later input's file stays. Every drawing's
-// warnings come first, then the files written, then what failed.
+// A writer that stages each file into `staged` instead of putting it in place.
+TextFileWriter stagingInto(std::vector<StagedFile>& staged) {
+    return [&staged](const std::filesystem::path& path, std::string_view text) -> std::optional<WriteFailure> {
+        auto one = stageText(path, text);
+        if (auto* failure = std::get_if<WriteFailure>(&one)) return std::move(*failure);
+        staged.push_back(std::move(std::get<StagedFile>(one)));
+        return std::nullopt;
+    };
+}
+
+// Converts one input and stages its files. Every drawing's warnings come
+// first; the files written and what failed follow when they are committed.
 InputReport convertOne(const std::filesystem::path& input, const std::optional<std::filesystem::path>& outputFolder,
-                       std::size_t inputNumber, const OutputProfile& profile, OutputClaims& claims) {
+                       const OutputProfile& profile) {
     InputReport report;
     const auto streamed = convertAndSaveAll(input, profile, outputFolder.value_or(input.parent_path()),
-                                            [&](const std::filesystem::path& path, std::string_view text) {
-                                                return claims.write(path, inputNumber, text);
-                                            });
+                                            stagingInto(report.staged));
     if (const auto* message = std::get_if<std::string>(&streamed)) {
         report.error(*message);
         return report;
@@ -49,16 +59,24 @@ InputReport convertOne(const std::filesystem::path& input, const std::optional<s
     for (std::size_t i = 0; i < saved.warnings.size(); ++i) {
         for (const std::string& warning : saved.warnings[i]) report.error(saved.fileNames[i] + ": " + warning);
     }
-    for (const SavedConversion& conversion : saved.outcome.saved) {
-        report.out(conversion.svgPath.string());
-        if (conversion.sidecarPath) report.out(conversion.sidecarPath->string());
-    }
-    if (saved.outcome.failureMessage) {
-        report.error(*saved.outcome.failureMessage);
-        return report;
-    }
-    report.converted = true;
+    report.failureMessage = saved.outcome.failureMessage;
+    report.read = true;
     return report;
+}
+
+// Puts the input's files in place, in order, stopping at the first that
+// fails; lists each file committed, then what failed. True when all went.
+bool commitAll(InputReport& report) {
+    if (!report.read) return false;
+    for (StagedFile& file : report.staged) {
+        if (auto failure = file.commit()) {
+            report.error(saveFailureMessage(failure->description));
+            return false;
+        }
+        report.out(file.target().string());
+    }
+    if (report.failureMessage) report.error(*report.failureMessage);
+    return !report.failureMessage;
 }
 
 // Standard error is unbuffered and flushes standard output before each
@@ -94,17 +112,29 @@ int convertFiles(const std::vector<std::filesystem::path>& inputs,
         std::error_code ignored;
         std::filesystem::create_directories(*outputFolder, ignored);
     }
-    OutputClaims claims;
     ProgressBar progressBar(inputs.size());
     bool allConverted = true;
+    // Inputs done while the disk was busy with earlier ones are committed
+    // together: their files are flushed first, all at once, which costs the
+    // disk about as much as flushing one input's.
+    std::vector<InputReport> waiting;
     const OrderedJobs<InputReport> conversions{
-        .work = [&](std::size_t i) { return convertOne(inputs[i], outputFolder, i, profile, claims); },
+        .work = [&](std::size_t i) { return convertOne(inputs[i], outputFolder, profile); },
         .deliver =
-            [&](std::size_t, InputReport& report) {
-                progressBar.hide();
-                print(report);
-                progressBar.show();
-                allConverted = report.converted && allConverted;
+            [&](std::size_t, InputReport& report, bool nextIsReady) {
+                waiting.push_back(std::move(report));
+                if (nextIsReady) return;
+                for (InputReport& input : waiting) {
+                    for (StagedFile& file : input.staged) file.flush();
+                }
+                for (InputReport& input : waiting) {
+                    const bool converted = commitAll(input);
+                    progressBar.hide();
+                    print(input);
+                    progressBar.show();
+                    allConverted = converted && allConverted;
+                }
+                waiting.clear();
             },
         .progress = [&](std::size_t finished) { progressBar.update(finished); },
     };

@@ -25,14 +25,19 @@ inline constexpr bool kThreadsAvailable = true;
 template <class Result>
 struct OrderedJobs {
     std::function<Result(std::size_t index)> work;            // runs on a worker thread
-    std::function<void(std::size_t index, Result&)> deliver;  // runs on the calling thread, in index order
+    // Runs on the calling thread, in index order. `nextIsReady` tells that the
+    // next item is done too, so that a delivery may gather several and
+    // finish them together.
+    std::function<void(std::size_t index, Result&, bool nextIsReady)> deliver;
     std::function<void(std::size_t finished)> progress;       // runs on the calling thread
 
-    // With one job everything runs on the calling thread, one item after the
-    // other. An exception thrown by `work` comes out of `run` when that item's
-    // turn to be delivered comes, as if the work had run in order.
+    // Even one job runs on a thread of its own, so that delivering an item
+    // (which may wait for the disk) overlaps the work on the next. Workers
+    // keep at most eight items per job ahead of delivery.
+    // An exception thrown by `work` comes out of `run` when that item's turn
+    // to be delivered comes, as if the work had run in order.
     void run(std::size_t count, std::size_t jobs) const {
-        if (!kThreadsAvailable || jobs <= 1 || count <= 1) {
+        if (!kThreadsAvailable || count <= 1) {
             runInline(count);
         } else {
             runOnThreads(count, jobs < count ? jobs : count);
@@ -49,17 +54,20 @@ private:
     struct Shared {
         std::mutex mutex;
         std::condition_variable finishedOne;
+        std::condition_variable deliveredOne;
         std::vector<Outcome> outcomes;
         std::vector<bool> done;
         std::size_t next = 0;      // the next item a worker takes
         std::size_t finished = 0;  // items done, in any order
+        std::size_t delivered = 0;
+        std::size_t ahead = 0;  // how far past `delivered` a worker may take items
     };
 
     void runInline(std::size_t count) const {
         for (std::size_t i = 0; i < count; ++i) {
             Result result = work(i);
             progress(i + 1);
-            deliver(i, result);
+            deliver(i, result, false);
         }
     }
 
@@ -67,7 +75,10 @@ private:
         for (;;) {
             std::size_t index = 0;
             {
-                const std::lock_guard lock(shared.mutex);
+                std::unique_lock lock(shared.mutex);
+                shared.deliveredOne.wait(lock, [&] {
+                    return shared.next >= shared.outcomes.size() || shared.next < shared.delivered + shared.ahead;
+                });
                 if (shared.next >= shared.outcomes.size()) return;
                 index = shared.next++;
             }
@@ -91,6 +102,7 @@ private:
         Shared shared;
         shared.outcomes.resize(count);
         shared.done.resize(count, false);
+        shared.ahead = 8 * jobs;
         std::vector<std::thread> workers;
         // Stops the workers taking new items when delivering fails, then
         // joins them, whatever way this function is left.
@@ -102,6 +114,7 @@ private:
                     const std::lock_guard lock(shared.mutex);
                     shared.next = shared.outcomes.size();
                 }
+                shared.deliveredOne.notify_all();
                 for (std::thread& worker : workers) worker.join();
             }
         } stopOnExit{shared, workers};
@@ -110,6 +123,7 @@ private:
         std::size_t shownFinished = 0;
         for (std::size_t delivered = 0; delivered < count; ++delivered) {
             Outcome outcome;
+            bool nextIsReady = false;
             {
                 std::unique_lock lock(shared.mutex);
                 for (;;) {
@@ -122,9 +136,15 @@ private:
                     lock.lock();
                 }
                 outcome = std::move(shared.outcomes[delivered]);
+                nextIsReady = delivered + 1 < count && shared.done[delivered + 1];
             }
             if (outcome.failure) std::rethrow_exception(outcome.failure);
-            deliver(delivered, *outcome.result);
+            deliver(delivered, *outcome.result, nextIsReady);
+            {
+                const std::lock_guard lock(shared.mutex);
+                shared.delivered = delivered + 1;
+            }
+            shared.deliveredOne.notify_all();
         }
     }
 };

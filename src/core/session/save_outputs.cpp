@@ -1,18 +1,11 @@
 #include "session/save_outputs.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <cstdint>
 #include <exception>
 #include <new>
-#include <cstdint>
 #include <unordered_set>
 
 #include "reading/lac_reader.h"
-#include "session/system_error_text.h"
 #include "text/number_text.h"
 #include "writers/sidecar_writer.h"
 
@@ -22,18 +15,6 @@ namespace {
 constexpr std::string_view kSvgExtension = ".svg";
 // What a failure that names no reason of its own is reported as.
 constexpr const char* kUnexpectedError = "Unexpected error";
-// The process's file mode creation mask, read while the program starts and
-// has no other threads: reading it means setting it.
-mode_t readUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-const mode_t kUmask = readUmask();
-
-// The mode of a freshly written output, as any new file gets it, whatever
-// mkstemp gave the temporary.
-mode_t outputFileMode() { return 0666 & ~kUmask; }
 
 std::string decimal(std::int64_t value) {
     std::string out;
@@ -57,33 +38,6 @@ std::string canvasTag(const CanvasConversion& conversion) {
 std::string numberedName(const std::string& name, int n) {
     const std::size_t stemLength = name.size() - kSvgExtension.size();
     return name.substr(0, stemLength) + "-" + decimal(n) + std::string(kSvgExtension);
-}
-
-
-bool writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// Fills and closes the temporary file; false with errno set on failure.
-bool fillTemporary(int fd, std::string_view text) {
-    const bool filled = writeAll(fd, text) && ::fchmod(fd, outputFileMode()) == 0 && ::fsync(fd) == 0;
-    const int fillError = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!filled) errno = fillError;
-    return filled && closed;
-}
-
-std::filesystem::path folderOf(const std::filesystem::path& path) {
-    const std::filesystem::path parent = path.parent_path();
-    return parent.empty() ? std::filesystem::path(".") : parent;
 }
 
 }  // namespace
@@ -152,26 +106,7 @@ std::vector<std::string> saveAllFileNames(const LoadedDocument& loaded) {
     return names;
 }
 
-WriteFailure writeFailure(const std::filesystem::path& path, int error) {
-    return WriteFailure{"Could not write \"" + path.string() + "\": " + systemErrorText(error)};
-}
-
-std::optional<WriteFailure> writeTextAtomically(const std::filesystem::path& path, std::string_view text) {
-    // The system ends a path at a NUL byte, so such a path names another file
-    // than the one it shows, possibly another file the user cares about.
-    if (path.native().find('\0') != std::string::npos) return writeFailure(path, EINVAL);
-    // A short fixed name, so that a target name near the length limit still
-    // leaves room for the temporary beside it.
-    std::string temporary = (folderOf(path) / ".kerfwright-XXXXXX").string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return writeFailure(path, errno);
-    if (!fillTemporary(fd, text) || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        return writeFailure(path, error);
-    }
-    return std::nullopt;
-}
+std::string saveFailureMessage(std::string_view description) { return "Failed to save: " + std::string(description); }
 
 std::filesystem::path sidecarPath(const std::filesystem::path& svgPath) {
     return std::filesystem::path(svgPath).replace_extension(".txt");
@@ -194,8 +129,6 @@ SidecarOutcome writeSidecar(const CanvasConversion& conversion, const LoadedDocu
     if (auto failure = write(path, *text)) return {std::nullopt, std::move(failure)};
     return {std::move(path), std::nullopt};
 }
-
-std::string saveFailureMessage(std::string_view description) { return "Failed to save: " + std::string(description); }
 
 // Runs one save step; an exception it throws becomes the save's failure.
 template <class Step>

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "reading/model.h"
+#include "session/staged_file.h"
 #include "writers/svg_writer.h"
 
 namespace kerfwright {
@@ -41,19 +42,9 @@ std::string filename(const CanvasConversion& conversion, const LoadedDocument& l
 // earlier in the same save gets "-2" (then "-3", ...) before ".svg".
 std::vector<std::string> saveAllFileNames(const LoadedDocument& loaded);
 
-struct WriteFailure {
-    std::string description;  // names the path
-};
-
-// "Could not write "PATH": " and the description of the C library's error number.
-WriteFailure writeFailure(const std::filesystem::path& path, int error);
-
-// Writes UTF-8 text through a temporary file that replaces the target in one
-// step; on failure an earlier file of that name stays as it was.
-std::optional<WriteFailure> writeTextAtomically(const std::filesystem::path& path, std::string_view text);
-
 // How saving puts a file on disk; writeTextAtomically unless a caller needs
-// to route the writes (the command-line tool orders writes of several inputs).
+// to route the writes (the command-line tool stages them, to commit the files
+// of several inputs together and in input order).
 using TextFileWriter =
     std::function<std::optional<WriteFailure>(const std::filesystem::path& path, std::string_view text)>;
 
@@ -69,6 +60,9 @@ struct SavedConversion {
     std::filesystem::path svgPath;
     std::optional<std::filesystem::path> sidecarPath;
 };
+
+// "Failed to save: " + the description of what failed.
+std::string saveFailureMessage(std::string_view description);
 
 struct SaveOutcome {
     std::vector<SavedConversion> saved;
