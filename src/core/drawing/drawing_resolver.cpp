@@ -175,23 +175,24 @@ void addFlattenWarnings(const FlattenResult& flattened, WarningList& warnings) {
     }
 }
 
-// One path object's parse, shared by all its placements.
-struct ParsedObject {
-    PathParseResult result;
+// What parsing a path object told, beyond its commands: kept for every
+// object, since each placement repeats its object's warnings.
+struct ParseNotes {
+    std::vector<PathParseWarning> warnings;
     bool tooLong = false;  // its data passes the limit and was not parsed
 };
 
 // A placement repeats its object's path warnings, one by one until the
 // warning limit is reached and then only counted.
-void addPathWarnings(const ParsedObject& parsed, std::int64_t objId, WarningList& warnings) {
-    if (parsed.tooLong) {
+void addPathWarnings(const ParseNotes& notes, std::int64_t objId, WarningList& warnings) {
+    if (notes.tooLong) {
         warnings.add(0, [&] {
             return concatenated("Path data of obj_id=", objId, " is longer than ", limits::kMaxPathDataBytesText,
                                 kSkipped);
         });
         return;
     }
-    const auto& pathWarnings = parsed.result.warnings;
+    const auto& pathWarnings = notes.warnings;
     for (std::size_t i = 0; i < pathWarnings.size(); ++i) {
         if (warnings.isFull()) {
             warnings.skip(static_cast<std::int64_t>(pathWarnings.size() - i));
@@ -201,35 +202,81 @@ void addPathWarnings(const ParsedObject& parsed, std::int64_t objId, WarningList
     }
 }
 
-// Parsed commands of each path object of one drawing, by object id.
-using ParsedPaths = std::unordered_map<std::int64_t, std::vector<PathCommand>>;
+bool isTooLong(const LACObject::Path& path) { return path.data.size() > limits::kMaxPathDataBytes; }
 
-// Parses the data of every path placement. Each distinct object is parsed
-// once, but its warnings are repeated for every placement, and the commands
-// kept under an id are those of the last placement with that id, exactly as
-// if every placement had been parsed anew.
-ParsedPaths parsePlacedPaths(const std::vector<FlattenedNode>& nodes, WarningList& warnings) {
-    std::unordered_map<const LACObject*, ParsedObject> byObject;
-    std::unordered_map<std::int64_t, const LACObject*> lastPlacedWithId;
-    for (const FlattenedNode& node : nodes) {
-        const auto* path = std::get_if<LACObject::Path>(&node.object->kind);
-        if (path == nullptr) continue;
-        auto [entry, isNew] = byObject.try_emplace(node.object);
-        if (isNew) {
-            entry->second.tooLong = path->data.size() > limits::kMaxPathDataBytes;
-            if (!entry->second.tooLong) entry->second.result = PathParser::parse(path->data);
+// The path data of one drawing, parsed as its placements are drawn. Each
+// object is parsed once and its commands are kept only until its last
+// placement is drawn, so that the commands of a whole drawing are never held
+// at once.
+class PathParses {
+public:
+    explicit PathParses(const std::vector<FlattenedNode>& nodes) {
+        for (const FlattenedNode& node : nodes) {
+            if (std::holds_alternative<LACObject::Path>(node.object->kind)) ++commands_[node.object].uses;
         }
-        addPathWarnings(entry->second, node.object->id, warnings);
-        lastPlacedWithId[node.object->id] = node.object;
     }
-    ParsedPaths parsed;
-    parsed.reserve(lastPlacedWithId.size());
-    for (const auto& [id, object] : lastPlacedWithId) {
-        ParsedObject& parsedObject = byObject.at(object);
-        if (!parsedObject.tooLong) parsed.emplace(id, std::move(parsedObject.result.commands));
+
+    // Calls `draw` with the commands of a placement of this path object,
+    // unless its data is too long to parse.
+    template <class Draw>
+    auto drawWith(const LACObject& object, Draw draw) -> decltype(draw(std::vector<PathCommand>{})) {
+        if (isTooLong(std::get<LACObject::Path>(object.kind))) return {};
+        auto held = commands_.find(&object);
+        if (held == commands_.end()) held = commands_.emplace(&object, Held{}).first;
+        if (!held->second.parsed) {
+            held->second.commands = parse(object);
+            held->second.parsed = true;
+        }
+        auto result = draw(held->second.commands);
+        if (held->second.uses <= 1) {
+            commands_.erase(held);
+        } else {
+            --held->second.uses;
+        }
+        return result;
     }
-    return parsed;
-}
+
+    // Every placement's path warnings, in the order of the placements.
+    void addWarnings(const std::vector<FlattenedNode>& nodes, WarningList& warnings) {
+        for (const FlattenedNode& node : nodes) {
+            if (std::holds_alternative<LACObject::Path>(node.object->kind)) {
+                addPathWarnings(noteOf(*node.object), node.object->id, warnings);
+            }
+        }
+    }
+
+private:
+    struct Held {
+        std::vector<PathCommand> commands;
+        bool parsed = false;
+        std::size_t uses = 0;  // placements still to draw them
+    };
+
+    std::vector<PathCommand> parse(const LACObject& object) {
+        PathParseResult result = PathParser::parse(std::get<LACObject::Path>(object.kind).data);
+        notes_.try_emplace(&object, ParseNotes{std::move(result.warnings), false});
+        return std::move(result.commands);
+    }
+
+    // The object's notes; an object none of whose placements was drawn is
+    // parsed here for its warnings alone.
+    const ParseNotes& noteOf(const LACObject& object) {
+        if (const auto found = notes_.find(&object); found != notes_.end()) return found->second;
+        const auto& path = std::get<LACObject::Path>(object.kind);
+        if (isTooLong(path)) return notes_.try_emplace(&object, ParseNotes{{}, true}).first->second;
+        parse(object);
+        return notes_.at(&object);
+    }
+
+    std::unordered_map<const LACObject*, Held> commands_;
+    std::unordered_map<const LACObject*, ParseNotes> notes_;
+};
+
+// One placement resolved: the element to draw and what it covers, or nothing.
+struct Resolved {
+    std::optional<DrawnElement> element;
+    BoundingBox bounds;
+};
 
 // Why a placement that was measured and counted is still not drawn.
 enum class SkipReason { notStartingWithMove, nonFiniteNumber, missingImage };
@@ -269,33 +316,27 @@ std::string describe(const LimitSkip& skip) {
                         skip.objId, kSkipped);
 }
 
-// One placement resolved: the element to draw and what it covers, or nothing.
-struct Resolved {
-    std::optional<DrawnElement> element;
-    BoundingBox bounds;
-};
-
 // Everything one drawing's placements are resolved with.
 class PlacementResolver {
 public:
-    PlacementResolver(const LACDocument& document, const std::vector<FlattenedNode>& nodes, const ParsedPaths& parsed,
+    PlacementResolver(const LACDocument& document, const std::vector<FlattenedNode>& nodes, PathParses& parses,
                       ConversionBudget& budget)
-        : document_(document), nodes_(nodes), parsed_(parsed), budget_(budget) {}
+        : document_(document), nodes_(nodes), parses_(parses), budget_(budget) {}
 
     Resolved resolve(const FlattenedNode& node) {
         const LACObject& object = *node.object;
         const bool isVector = !std::holds_alternative<LACObject::RasterImage>(object.kind);
         if (isVector && budget_.elementTextFull) {
-            const bool drawable = !std::holds_alternative<LACObject::Path>(object.kind) || parsed_.contains(object.id);
+            const bool drawable = !std::holds_alternative<LACObject::Path>(object.kind) || !isTooLong(std::get<LACObject::Path>(object.kind));
             if (drawable) limitSkips_.push_back({object.id, LimitReached::elementText});
             return {};
         }
         return std::visit(
             Overloaded{
                 [&](const LACObject::Path& path) -> Resolved {
-                    const auto commands = parsed_.find(object.id);
-                    if (commands == parsed_.end()) return {};
-                    return resolvePath(node, PathEmitter::emit(commands->second, node.transform, path.isClosed));
+                    return parses_.drawWith(object, [&](const std::vector<PathCommand>& commands) {
+                        return resolvePath(node, PathEmitter::emit(commands, node.transform, path.isClosed));
+                    });
                 },
                 [&](const LACObject::RasterImage& image) { return resolveImage(node, image); },
                 [&](const LACObject::Ellipse& e) {
@@ -391,7 +432,7 @@ private:
 
     const LACDocument& document_;
     const std::vector<FlattenedNode>& nodes_;
-    const ParsedPaths& parsed_;
+    PathParses& parses_;
     ConversionBudget& budget_;
     std::vector<Skip> skips_;
     std::vector<LimitSkip> limitSkips_;
@@ -404,7 +445,7 @@ Drawing resolveOne(const LACCanvas& canvas, const LACDocument& document, double 
                    ConversionBudget& budget) {
     WarningList warnings(budget);
     addFlattenWarnings(flattened, warnings);
-    const ParsedPaths parsed = parsePlacedPaths(flattened.nodes, warnings);
+    PathParses parses(flattened.nodes);
 
     std::array<std::vector<const FlattenedNode*>, kAllLayerKinds.size()> nodesByLayer;
     std::map<LayerKind, std::int64_t> layerCounts;
@@ -414,7 +455,7 @@ Drawing resolveOne(const LACCanvas& canvas, const LACDocument& document, double 
         ++layerCounts[layer];
     }
 
-    PlacementResolver resolver(document, flattened.nodes, parsed, budget);
+    PlacementResolver resolver(document, flattened.nodes, parses, budget);
     std::vector<DrawnLayer> layers;
     BoundingBox content;
     for (LayerKind layer : kLayerDrawOrder) {
@@ -430,6 +471,7 @@ Drawing resolveOne(const LACCanvas& canvas, const LACDocument& document, double 
         }
         layers.push_back(std::move(drawn));
     }
+    parses.addWarnings(flattened.nodes, warnings);
     resolver.addWarnings(warnings);
 
     return Drawing{
