@@ -327,7 +327,8 @@ public:
         const LACObject& object = *node.object;
         const bool isVector = !std::holds_alternative<LACObject::RasterImage>(object.kind);
         if (isVector && budget_.elementTextFull) {
-            const bool drawable = !std::holds_alternative<LACObject::Path>(object.kind) || !isTooLong(std::get<LACObject::Path>(object.kind));
+            const auto* path = std::get_if<LACObject::Path>(&object.kind);
+            const bool drawable = path == nullptr || !isTooLong(*path);
             if (drawable) limitSkips_.push_back({object.id, LimitReached::elementText});
             return {};
         }
