@@ -11,12 +11,6 @@ namespace {
 // Fixed notation with one decimal, rounded as printf's "%.1f" rounds.
 void appendOneDecimal(std::string& out, double value) { text::appendFixed(out, value, 1); }
 
-std::string decimal(std::size_t value) {
-    std::string out;
-    text::appendInteger(out, static_cast<std::int64_t>(value));
-    return out;
-}
-
 std::optional<unsigned> hexDigitValue(char c) {
     if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
     if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
@@ -117,11 +111,12 @@ std::string loadingText(const std::filesystem::path& location) {
 }
 
 std::string saveAllButtonTitle(std::size_t conversionCount) {
-    return "Save All " + decimal(conversionCount) + "\u2026";
+    return "Save All " + text::integerText(static_cast<std::int64_t>(conversionCount)) + "\u2026";
 }
 
 std::string saveAllFolderMessage(std::size_t conversionCount, const OutputProfile& profile) {
-    std::string message = "Choose a folder to save " + decimal(conversionCount) + " SVG files";
+    std::string message =
+        "Choose a folder to save " + text::integerText(static_cast<std::int64_t>(conversionCount)) + " SVG files";
     if (!profile.isStandard()) message += " (profile: " + profile.description() + ")";
     return message;
 }

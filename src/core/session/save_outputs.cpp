@@ -16,17 +16,11 @@ constexpr std::string_view kSvgExtension = ".svg";
 // What a failure that names no reason of its own is reported as.
 constexpr const char* kUnexpectedError = "Unexpected error";
 
-std::string decimal(std::int64_t value) {
-    std::string out;
-    text::appendInteger(out, value);
-    return out;
-}
-
 std::string fileNameOf(const std::filesystem::path& path) { return path.filename().string(); }
 
 // The canvas part of a file name: "/" would open a folder.
 std::string canvasTag(const CanvasConversion& conversion) {
-    if (conversion.canvasName.empty()) return "canvas-" + decimal(conversion.canvasIndex);
+    if (conversion.canvasName.empty()) return "canvas-" + text::integerText(conversion.canvasIndex);
     std::string tag = conversion.canvasName;
     for (char& c : tag) {
         if (c == '/') c = '-';
@@ -37,7 +31,7 @@ std::string canvasTag(const CanvasConversion& conversion) {
 // "box.svg" with n = 2 gives "box-2.svg".
 std::string numberedName(const std::string& name, int n) {
     const std::size_t stemLength = name.size() - kSvgExtension.size();
-    return name.substr(0, stemLength) + "-" + decimal(n) + std::string(kSvgExtension);
+    return name.substr(0, stemLength) + "-" + text::integerText(n) + std::string(kSvgExtension);
 }
 
 }  // namespace
@@ -87,7 +81,7 @@ std::string filename(const CanvasConversion& conversion, const LoadedDocument& l
     if (loaded.conversions.size() == 1) return base + std::string(kSvgExtension);
     const std::string tag = canvasTag(conversion);
     if (conversion.totalPlatesInCanvas < 2) return base + "." + tag + std::string(kSvgExtension);
-    const std::string platePart = ".plate-" + decimal(conversion.plateIndex) + std::string(kSvgExtension);
+    const std::string platePart = ".plate-" + text::integerText(conversion.plateIndex) + std::string(kSvgExtension);
     if (distinctCanvasCount(loaded.conversions) < 2) return base + platePart;
     return base + "." + tag + platePart;
 }

@@ -28,12 +28,6 @@ const mode_t kUmask = readUmask();
 // mode its temporary was made with.
 mode_t outputFileMode() { return 0666 & ~kUmask; }
 
-std::string decimal(std::int64_t value) {
-    std::string out;
-    text::appendInteger(out, value);
-    return out;
-}
-
 std::filesystem::path folderOf(const std::filesystem::path& path) {
     const std::filesystem::path parent = path.parent_path();
     return parent.empty() ? std::filesystem::path(".") : parent;
@@ -85,7 +79,7 @@ void closeUnnamed(int fd) {
 // Gives the open file `fd` the name `path`; 0 or an error number, EEXIST
 // when something has that name already.
 int linkDescriptor(int fd, const std::string& path) {
-    const std::string entry = "/proc/self/fd/" + decimal(fd);
+    const std::string entry = "/proc/self/fd/" + text::integerText(fd);
     return ::linkat(AT_FDCWD, entry.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
 }
 
@@ -93,9 +87,9 @@ int linkDescriptor(int fd, const std::string& path) {
 // `temporary`; 0 or an error number.
 int linkUnderTemporaryName(int fd, const std::filesystem::path& folder, std::string& temporary) {
     static std::atomic<unsigned> serial{0};
-    const std::string prefix = ".kerfwright-" + decimal(::getpid()) + "-";
+    const std::string prefix = ".kerfwright-" + text::integerText(::getpid()) + "-";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string candidate = (folder / (prefix + decimal(serial.fetch_add(1)))).string();
+        const std::string candidate = (folder / (prefix + text::integerText(serial.fetch_add(1)))).string();
         const int error = linkDescriptor(fd, candidate);
         if (error == 0) temporary = candidate;
         if (error != EEXIST) return error;

@@ -129,6 +129,12 @@ void appendInteger(std::string& out, std::int64_t value) {
     out.append(digits, static_cast<std::size_t>(result.ptr - digits));
 }
 
+std::string integerText(std::int64_t value) {
+    std::string out;
+    appendInteger(out, value);
+    return out;
+}
+
 void appendPrintfG(std::string& out, double value) {
     if (std::isnan(value)) {
         out += "nan";

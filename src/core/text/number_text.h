@@ -19,6 +19,9 @@ std::optional<double> parseWholeNumber(std::string_view token);
 // Appends the integer in plain decimal: an optional "-" and digits.
 void appendInteger(std::string& out, std::int64_t value);
 
+// The integer in plain decimal, as appendInteger writes it.
+std::string integerText(std::int64_t value);
+
 // Appends the value as printf's "%g" with its default precision of six
 // significant digits would write it. A NaN is written "nan" whatever its sign.
 void appendPrintfG(std::string& out, double value);
