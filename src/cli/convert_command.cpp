@@ -128,11 +128,10 @@ int convertFiles(const std::vector<std::filesystem::path>& inputs,
                     for (StagedFile& file : input.staged) file.flush();
                 }
                 for (InputReport& input : waiting) {
-                    const bool converted = commitAll(input);
+                    allConverted = commitAll(input) && allConverted;
                     progressBar.hide();
                     print(input);
                     progressBar.show();
-                    allConverted = converted && allConverted;
                 }
                 waiting.clear();
             },

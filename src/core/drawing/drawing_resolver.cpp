@@ -221,17 +221,16 @@ public:
     template <class Draw>
     auto drawWith(const LACObject& object, Draw draw) -> decltype(draw(std::vector<PathCommand>{})) {
         if (isTooLong(std::get<LACObject::Path>(object.kind))) return {};
-        auto held = commands_.find(&object);
-        if (held == commands_.end()) held = commands_.emplace(&object, Held{}).first;
-        if (!held->second.parsed) {
-            held->second.commands = parse(object);
-            held->second.parsed = true;
+        Held& held = commands_[&object];
+        if (!held.parsed) {
+            held.commands = parse(object);
+            held.parsed = true;
         }
-        auto result = draw(held->second.commands);
-        if (held->second.uses <= 1) {
-            commands_.erase(held);
+        auto result = draw(held.commands);
+        if (held.uses <= 1) {
+            commands_.erase(&object);
         } else {
-            --held->second.uses;
+            --held.uses;
         }
         return result;
     }
