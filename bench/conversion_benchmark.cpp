@@ -367,7 +367,7 @@ void PathParsing(benchmark::State& state) {
 void Resolving(benchmark::State& state) {
     const LACDocument& document = prepared().loaded.document;
     for (auto _ : state) {
-        DrawingResolver::resolveEach(document, kConversionMarginMillimeters,
+        DrawingResolver::resolveEach(document, kConversionMarginMillimeters, 1,
                                      [](Drawing&& drawing) { benchmark::DoNotOptimize(drawing); });
     }
 }

@@ -179,5 +179,39 @@ TEST(ConversionLimitTest, DrawingsPastTheLimitAreLeftOutWithOneWarning) {
     }
 }
 
+// Sharing the work ------------------------------------------------------------
+
+// Placements outlined ahead on several threads make the same drawings as one
+// thread does: every kind of vector object, objects placed once and many
+// times, skipped placements, and path warnings in placement order up to the
+// warning limit, which placements in several pieces of work pass together.
+TEST(ConversionLimitTest, DrawingsAreTheSameWhateverTheThreads) {
+    LACCanvas canvas;
+    canvas.objects = {
+        pathObject(1, "M 0 0 L 1 1 " + std::string(limits::kMebibyte, 'Q') + " L 2 3"),
+        pathObject(2, "L 5 5 M 1 2"),
+        pathObject(3, "M 1 2 L 1e999 0 7"),
+        objectOf(4, "Ellipse", LACObject::Ellipse{3, 4, 2, 1}),
+        objectOf(5, "Arc", LACObject::CenterPointArc{{0, 0}, {1, 1}, {2, 0}, 0}),
+        objectOf(6, "RasterImage", LACObject::RasterImage{"missing.png", 1, 1}),
+    };
+    for (int i = 0; i < 12000; ++i) {
+        const std::int64_t id = 100 + i;
+        canvas.objects.push_back(pathObject(id, "M " + std::to_string(i) + " 1 C 2 3 4 5 6 7 AC 9 9 5 5 Z"));
+        canvas.components.push_back({i % 150 < 6 ? i % 150 + 1 : id, "1 0 0 1 " + std::to_string(i % 7) + " 0"});
+    }
+    const auto oneThread = SVGWriter::convert(documentOf({canvas}), 5);
+    ASSERT_EQ(oneThread.size(), 1u);
+    EXPECT_EQ(oneThread[0].warnings.back(), "Warning limit of 64 MiB reached \u2014 274 more warnings skipped");
+    EXPECT_EQ(countOf(oneThread[0].svg, "<path "), 12000u - 80u * 3u);
+    for (const std::size_t threads : {2u, 3u}) {
+        const auto shared = SVGWriter::convert(documentOf({canvas}), 5, {}, threads);
+        ASSERT_EQ(shared.size(), 1u);
+        EXPECT_EQ(shared[0].svg, oneThread[0].svg) << threads;
+        EXPECT_EQ(shared[0].warnings, oneThread[0].warnings) << threads;
+        EXPECT_EQ(shared[0].layerCounts, oneThread[0].layerCounts) << threads;
+    }
+}
+
 }  // namespace
 }  // namespace kerfwright

@@ -3,7 +3,9 @@
 #include <QFutureWatcher>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <exception>
+#include <thread>
 #include <utility>
 
 #include "reading/read_error.h"
@@ -22,7 +24,9 @@ Phase phaseAfter(LoadOutcome outcome) {
 }  // namespace
 
 LoadOutcome readAndConvert(const std::filesystem::path& location, const OutputProfile& profile) {
-    auto outcome = loadDocumentOrFailureMessage(location, profile);
+    // The load runs off the window's thread; every core may share it.
+    const std::size_t threads = std::max(1u, std::thread::hardware_concurrency());
+    auto outcome = loadDocumentOrFailureMessage(location, profile, threads);
     if (auto* message = std::get_if<std::string>(&outcome)) return std::move(*message);
     try {
         return std::make_shared<const LoadedDocument>(std::move(std::get<LoadedDocument>(outcome)));

@@ -1,5 +1,6 @@
 #include <sched.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -44,13 +45,14 @@ TextFileWriter stagingInto(std::vector<StagedFile>& staged) {
     };
 }
 
-// Converts one input and stages its files. Every drawing's warnings come
-// first; the files written and what failed follow when they are committed.
+// Converts one input on up to `threads` threads and stages its files. Every
+// drawing's warnings come first; the files written and what failed follow
+// when they are committed.
 InputReport convertOne(const std::filesystem::path& input, const std::optional<std::filesystem::path>& outputFolder,
-                       const OutputProfile& profile) {
+                       const OutputProfile& profile, std::size_t threads) {
     InputReport report;
     const auto streamed = convertAndSaveAll(input, profile, outputFolder.value_or(input.parent_path()),
-                                            stagingInto(report.staged));
+                                            stagingInto(report.staged), threads);
     if (const auto* message = std::get_if<std::string>(&streamed)) {
         report.error(*message);
         return report;
@@ -118,8 +120,10 @@ int convertFiles(const std::vector<std::filesystem::path>& inputs,
     // together: their files are flushed first, all at once, which costs the
     // disk about as much as flushing one input's.
     std::vector<InputReport> waiting;
+    // Jobs beyond one per input share the work within each input.
+    const std::size_t threadsPerInput = inputs.empty() ? 1 : std::max<std::size_t>(1, jobs / inputs.size());
     const OrderedJobs<InputReport> conversions{
-        .work = [&](std::size_t i) { return convertOne(inputs[i], outputFolder, profile); },
+        .work = [&](std::size_t i) { return convertOne(inputs[i], outputFolder, profile, threadsPerInput); },
         .deliver =
             [&](std::size_t, InputReport& report, bool nextIsReady) {
                 waiting.push_back(std::move(report));

@@ -117,7 +117,7 @@ std::string documentSummary(const LoadedDocument& loaded) {
 }  // namespace
 
 int describeFile(const std::filesystem::path& input, bool asJson, const OutputProfile& profile) {
-    const auto outcome = loadDocumentOrFailureMessage(input, profile);
+    const auto outcome = loadDocumentOrFailureMessage(input, profile, defaultJobCount());
     if (const auto* message = std::get_if<std::string>(&outcome)) {
         std::cerr << *message << '\n';
         return kExitFailure;

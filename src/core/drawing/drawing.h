@@ -4,6 +4,7 @@
 // on them, its counts, its warnings and its extent. Everything a writer or a
 // front end needs is decided here, once; they only read and serialise it.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -68,8 +69,10 @@ std::vector<CanvasPlan> planOf(const LACDocument& document);
 
 // Resolves the document's drawings in order and hands each over as soon as
 // it is made, so that only one is held at a time. The drawings point into
-// `document`.
-void resolveEach(const LACDocument& document, double margin, const std::function<void(Drawing&&)>& take);
+// `document`. Up to `threads` threads outline a drawing's placements; the
+// drawings are the same whatever their number.
+void resolveEach(const LACDocument& document, double margin, std::size_t threads,
+                 const std::function<void(Drawing&&)>& take);
 }  // namespace DrawingResolver
 
 }  // namespace kerfwright

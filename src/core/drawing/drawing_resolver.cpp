@@ -4,10 +4,12 @@
 #include <cmath>
 #include <array>
 #include <optional>
+#include <span>
 #include <type_traits>
 #include <unordered_map>
 #include <utility>
 
+#include "drawing/work_sharing.h"
 #include "geometry/path_emitter.h"
 #include "geometry/path_parser.h"
 #include "scene/flattener.h"
@@ -235,6 +237,18 @@ public:
         return result;
     }
 
+    // Whether the drawing places this path object more than once.
+    bool isPlacedMoreThanOnce(const LACObject& object) const {
+        const auto found = commands_.find(&object);
+        return found != commands_.end() && found->second.uses > 1;
+    }
+
+    // What a parse made elsewhere (by a thread that outlined placements
+    // ahead) noted of the object, kept as if this had parsed it.
+    void keepNotes(const LACObject& object, std::vector<PathParseWarning>&& warnings) {
+        notes_.try_emplace(&object, ParseNotes{std::move(warnings), false});
+    }
+
     // Every placement's path warnings, in the order of the placements.
     void addWarnings(const std::vector<FlattenedNode>& nodes, WarningList& warnings) {
         for (const FlattenedNode& node : nodes) {
@@ -270,6 +284,33 @@ private:
     std::unordered_map<const LACObject*, Held> commands_;
     std::unordered_map<const LACObject*, ParseNotes> notes_;
 };
+
+using Outline = std::optional<PathEmitter::EmittedPath>;
+
+// The outline of a vector placement; nothing for an image, a group, an
+// unknown object or path data too long to parse. `drawWithCommands(object,
+// draw)` calls `draw` with a path object's parsed commands.
+template <class DrawWithCommands>
+Outline outlineOf(const FlattenedNode& node, DrawWithCommands drawWithCommands) {
+    const Transform2D& transform = node.transform;
+    return std::visit(
+        Overloaded{
+            [&](const LACObject::Path& path) -> Outline {
+                if (isTooLong(path)) return std::nullopt;
+                return drawWithCommands(*node.object, [&](const std::vector<PathCommand>& commands) {
+                    return Outline(PathEmitter::emit(commands, transform, path.isClosed));
+                });
+            },
+            [&](const LACObject::Ellipse& e) -> Outline {
+                return PathEmitter::emitEllipse(e.centerX, e.centerY, e.radiusX, e.radiusY, transform);
+            },
+            [&](const LACObject::CenterPointArc& arc) -> Outline {
+                return PathEmitter::emitCenterPointArc(arc.p0, arc.p1, arc.p2, transform);
+            },
+            [](const auto&) -> Outline { return std::nullopt; },
+        },
+        node.object->kind);
+}
 
 // One placement resolved: the element to draw and what it covers, or nothing.
 struct Resolved {
@@ -322,7 +363,9 @@ public:
                       ConversionBudget& budget)
         : document_(document), nodes_(nodes), parses_(parses), budget_(budget) {}
 
-    Resolved resolve(const FlattenedNode& node) {
+    // `outline`, when given, is the placement's outline made ahead of time,
+    // as the visit below would make it.
+    Resolved resolve(const FlattenedNode& node, Outline&& outline = std::nullopt) {
         const LACObject& object = *node.object;
         const bool isVector = !std::holds_alternative<LACObject::RasterImage>(object.kind);
         if (isVector && budget_.elementTextFull) {
@@ -331,25 +374,12 @@ public:
             if (drawable) limitSkips_.push_back({object.id, LimitReached::elementText});
             return {};
         }
-        return std::visit(
-            Overloaded{
-                [&](const LACObject::Path& path) -> Resolved {
-                    return parses_.drawWith(object, [&](const std::vector<PathCommand>& commands) {
-                        return resolvePath(node, PathEmitter::emit(commands, node.transform, path.isClosed));
-                    });
-                },
-                [&](const LACObject::RasterImage& image) { return resolveImage(node, image); },
-                [&](const LACObject::Ellipse& e) {
-                    return resolvePath(
-                        node, PathEmitter::emitEllipse(e.centerX, e.centerY, e.radiusX, e.radiusY, node.transform));
-                },
-                [&](const LACObject::CenterPointArc& arc) {
-                    return resolvePath(node, PathEmitter::emitCenterPointArc(arc.p0, arc.p1, arc.p2, node.transform));
-                },
-                [](const LACObject::Group&) { return Resolved{}; },
-                [](const LACObject::Unknown&) { return Resolved{}; },
-            },
-            object.kind);
+        if (const auto* image = std::get_if<LACObject::RasterImage>(&object.kind)) return resolveImage(node, *image);
+        if (!outline) {
+            outline = outlineOf(node, [&](const LACObject& path, auto draw) { return parses_.drawWith(path, draw); });
+        }
+        if (!outline) return {};
+        return resolvePath(node, std::move(*outline));
     }
 
     // The skips in the order of the placements, then the limits reached in
@@ -438,11 +468,68 @@ private:
     std::vector<LimitSkip> limitSkips_;
 };
 
+// Placements outlined ahead together, on several threads; the budget is then
+// applied to them one by one, in order, exactly as when each is outlined as
+// it is drawn. A batch also bounds the outlines made in vain once the element
+// text limit is reached within it.
+constexpr std::size_t kOutlineBatch = 8192;
+// Placements one thread outlines at a time.
+constexpr std::size_t kOutlinePiece = 64;
+
+// The path data one thread parses for a piece of placements: an object placed
+// more than once in the drawing is parsed once per piece, any other is parsed
+// for its placement and dropped. What each parse noted is kept for the
+// drawing's warnings.
+class PieceParses {
+public:
+    explicit PieceParses(const PathParses& drawing) : drawing_(drawing) {}
+
+    template <class Draw>
+    auto drawWith(const LACObject& object, Draw draw) {
+        if (!drawing_.isPlacedMoreThanOnce(object)) return draw(parse(object));
+        auto [found, isNew] = shared_.try_emplace(&object);
+        if (isNew) found->second = parse(object);
+        return draw(found->second);
+    }
+
+    void handNotesTo(PathParses& drawing) {
+        for (auto& [object, warnings] : notes_) drawing.keepNotes(*object, std::move(warnings));
+    }
+
+private:
+    std::vector<PathCommand> parse(const LACObject& object) {
+        PathParseResult result = PathParser::parse(std::get<LACObject::Path>(object.kind).data);
+        notes_.emplace_back(&object, std::move(result.warnings));
+        return std::move(result.commands);
+    }
+
+    const PathParses& drawing_;
+    std::unordered_map<const LACObject*, std::vector<PathCommand>> shared_;
+    std::vector<std::pair<const LACObject*, std::vector<PathParseWarning>>> notes_;
+};
+
+// The outline of each placement of the batch, made on up to `threads` threads.
+std::vector<Outline> outlinesAhead(std::span<const FlattenedNode* const> batch, std::size_t threads,
+                                   PathParses& parses) {
+    std::vector<Outline> outlines(batch.size());
+    std::vector<PieceParses> pieces((batch.size() + kOutlinePiece - 1) / kOutlinePiece, PieceParses(parses));
+    shareWork(pieces.size(), threads, [&](std::size_t piece) {
+        const std::size_t end = std::min(batch.size(), (piece + 1) * kOutlinePiece);
+        for (std::size_t i = piece * kOutlinePiece; i < end; ++i) {
+            outlines[i] = outlineOf(*batch[i], [&](const LACObject& path, auto draw) {
+                return pieces[piece].drawWith(path, draw);
+            });
+        }
+    });
+    for (PieceParses& piece : pieces) piece.handNotesTo(parses);
+    return outlines;
+}
+
 std::size_t slot(LayerKind layer) { return static_cast<std::size_t>(layer); }
 
 Drawing resolveOne(const LACCanvas& canvas, const LACDocument& document, double margin,
                    const FlattenResult& flattened, std::int64_t plateIndex, std::int64_t totalPlates,
-                   ConversionBudget& budget) {
+                   ConversionBudget& budget, std::size_t threads) {
     WarningList warnings(budget);
     addFlattenWarnings(flattened, warnings);
     PathParses parses(flattened.nodes);
@@ -463,11 +550,17 @@ Drawing resolveOne(const LACCanvas& canvas, const LACDocument& document, double 
         if (nodes.empty()) continue;
         DrawnLayer drawn{layer, {}};
         drawn.elements.reserve(nodes.size());
-        for (const FlattenedNode* node : nodes) {
-            Resolved resolved = resolver.resolve(*node);
-            if (!resolved.element) continue;
-            content.include(resolved.bounds);
-            drawn.elements.push_back(std::move(*resolved.element));
+        for (std::size_t start = 0; start < nodes.size(); start += kOutlineBatch) {
+            const auto batch = std::span(nodes).subspan(start, std::min(kOutlineBatch, nodes.size() - start));
+            std::vector<Outline> outlines;
+            if (threads > 1 && !budget.elementTextFull) outlines = outlinesAhead(batch, threads, parses);
+            for (std::size_t i = 0; i < batch.size(); ++i) {
+                Resolved resolved = outlines.empty() ? resolver.resolve(*batch[i])
+                                                     : resolver.resolve(*batch[i], std::move(outlines[i]));
+                if (!resolved.element) continue;
+                content.include(resolved.bounds);
+                drawn.elements.push_back(std::move(*resolved.element));
+            }
         }
         layers.push_back(std::move(drawn));
     }
@@ -517,7 +610,7 @@ std::vector<DrawingResolver::CanvasPlan> DrawingResolver::planOf(const LACDocume
     return plans;
 }
 
-void DrawingResolver::resolveEach(const LACDocument& document, double margin,
+void DrawingResolver::resolveEach(const LACDocument& document, double margin, std::size_t threads,
                                   const std::function<void(Drawing&&)>& take) {
     ConversionBudget budget;
     for (const CanvasPlan& plan : planOf(document)) {
@@ -525,7 +618,7 @@ void DrawingResolver::resolveEach(const LACDocument& document, double margin,
             SceneGraphFlattener::flattenEach(*plan.canvas, document.processSettings, plan.startLists, budget.flatten);
         for (std::size_t i = 0; i < flattened.size(); ++i) {
             Drawing drawing = resolveOne(*plan.canvas, document, margin, flattened[i], static_cast<std::int64_t>(i) + 1,
-                                         plan.totalPlates, budget);
+                                         plan.totalPlates, budget, threads);
             if (plan.documentCutShort && i + 1 == flattened.size()) {
                 drawing.warnings.push_back(concatenated("Document cut short after ",
                                                         std::int64_t{limits::kMaxDrawings},

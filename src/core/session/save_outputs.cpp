@@ -40,9 +40,11 @@ std::optional<std::string> sidecarText(const CanvasConversion& conversion, const
     return SidecarWriter::text(conversion, loaded.document, fileNameOf(loaded.sourcePath), loaded.profile);
 }
 
-LoadedDocument loadDocument(const std::filesystem::path& sourcePath, const OutputProfile& profile) {
+LoadedDocument loadDocument(const std::filesystem::path& sourcePath, const OutputProfile& profile,
+                            std::size_t threads) {
     LACDocument document = LACReader::read(sourcePath);
-    std::vector<CanvasConversion> conversions = SVGWriter::convert(document, kConversionMarginMillimeters, profile);
+    std::vector<CanvasConversion> conversions =
+        SVGWriter::convert(document, kConversionMarginMillimeters, profile, threads);
     return LoadedDocument{sourcePath, std::move(document), std::move(conversions), profile};
 }
 
@@ -68,8 +70,9 @@ std::variant<Result, std::string> readOrFailureMessage(const std::filesystem::pa
 }  // namespace
 
 std::variant<LoadedDocument, std::string> loadDocumentOrFailureMessage(const std::filesystem::path& sourcePath,
-                                                                       const OutputProfile& profile) {
-    return readOrFailureMessage<LoadedDocument>(sourcePath, [&] { return loadDocument(sourcePath, profile); });
+                                                                       const OutputProfile& profile,
+                                                                       std::size_t threads) {
+    return readOrFailureMessage<LoadedDocument>(sourcePath, [&] { return loadDocument(sourcePath, profile, threads); });
 }
 
 std::string readFailureMessage(const std::filesystem::path& sourcePath, const std::string& errorDescription) {
@@ -180,14 +183,14 @@ SaveOutcome saveAll(const LoadedDocument& loaded, const std::filesystem::path& f
 std::variant<StreamedSave, std::string> convertAndSaveAll(const std::filesystem::path& sourcePath,
                                                           const OutputProfile& profile,
                                                           const std::filesystem::path& folder,
-                                                          const TextFileWriter& write) {
+                                                          const TextFileWriter& write, std::size_t threads) {
     return readOrFailureMessage<StreamedSave>(sourcePath, [&] {
         // The names need every drawing's canvas and plate, known before any is drawn.
         LoadedDocument loaded{sourcePath, LACReader::read(sourcePath), {}, profile};
         loaded.conversions = SVGWriter::plannedConversions(loaded.document);
         StreamedSave streamed{saveAllFileNames(loaded), {}, {}};
         bool writing = true;
-        SVGWriter::convertEach(loaded.document, kConversionMarginMillimeters, profile, [&](CanvasConversion&& conversion) {
+        SVGWriter::convertEach(loaded.document, kConversionMarginMillimeters, profile, threads, [&](CanvasConversion&& conversion) {
             const std::size_t index = streamed.warnings.size();
             streamed.warnings.push_back(std::move(conversion.warnings));
             if (!writing) return;

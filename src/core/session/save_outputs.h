@@ -23,14 +23,17 @@ struct LoadedDocument {
     OutputProfile profile;  // the conversions were written with it
 };
 
-// Reads and converts with the fixed margin of 5 mm. Throws LACReadError.
-LoadedDocument loadDocument(const std::filesystem::path& sourcePath, const OutputProfile& profile = {});
+// Reads and converts with the fixed margin of 5 mm, on up to `threads`
+// threads. Throws LACReadError.
+LoadedDocument loadDocument(const std::filesystem::path& sourcePath, const OutputProfile& profile = {},
+                            std::size_t threads = 1);
 inline constexpr double kConversionMarginMillimeters = 5.0;
 
 // Reads and converts, or gives the "Failed to read …" message; running out of
 // memory on a huge project is reported like any file that cannot be read.
 std::variant<LoadedDocument, std::string> loadDocumentOrFailureMessage(const std::filesystem::path& sourcePath,
-                                                                       const OutputProfile& profile = {});
+                                                                       const OutputProfile& profile = {},
+                                                                       std::size_t threads = 1);
 
 // "Failed to read " + file name + ": " + the error's description.
 std::string readFailureMessage(const std::filesystem::path& sourcePath, const std::string& errorDescription);
@@ -90,10 +93,11 @@ struct StreamedSave {
 // files byte for byte, but writes each drawing as soon as it is made and
 // keeps none of their text. After a file that cannot be written the rest are
 // still converted, for their warnings, but not written. A file that cannot be
-// read gives the "Failed to read …" message.
+// read gives the "Failed to read …" message. Up to `threads` threads convert.
 std::variant<StreamedSave, std::string> convertAndSaveAll(const std::filesystem::path& sourcePath,
                                                           const OutputProfile& profile,
                                                           const std::filesystem::path& folder,
-                                                          const TextFileWriter& write = writeTextAtomically);
+                                                          const TextFileWriter& write = writeTextAtomically,
+                                                          std::size_t threads = 1);
 
 }  // namespace kerfwright

@@ -43,14 +43,12 @@ std::filesystem::path folderOf(const std::filesystem::path& path) {
 // every file is staged under a temporary name.
 #ifdef KERFWRIGHT_LINUX_FILES
 const bool kCanNameUnnamedFiles = ::access("/proc/self/fd", X_OK) == 0;
-#else
-constexpr bool kCanNameUnnamedFiles = false;
-#endif
 
 // Unnamed files hold a descriptor each until committed; past this many, files
 // are staged under a temporary name, so that a project of thousands of
 // drawings cannot run the process out of descriptors.
 constexpr int kMostUnnamedFiles = 256;
+#endif
 std::atomic<int> unnamedFiles{0};
 
 // An unnamed file in the folder, or -1 where there is none to be had. Making

@@ -144,8 +144,8 @@ std::size_t distinctCanvasCount(const std::vector<CanvasConversion>& all) {
 }
 
 void SVGWriter::convertEach(const LACDocument& document, double margin, const OutputProfile& profile,
-                            const std::function<void(CanvasConversion&&)>& take) {
-    DrawingResolver::resolveEach(document, margin, [&](Drawing&& drawing) {
+                            std::size_t threads, const std::function<void(CanvasConversion&&)>& take) {
+    DrawingResolver::resolveEach(document, margin, threads, [&](Drawing&& drawing) {
         std::string svg = documentOf(drawing, profile);
         take(CanvasConversion{
             .canvasIndex = drawing.canvasIndex,
@@ -161,9 +161,9 @@ void SVGWriter::convertEach(const LACDocument& document, double margin, const Ou
 }
 
 std::vector<CanvasConversion> SVGWriter::convert(const LACDocument& document, double margin,
-                                                 const OutputProfile& profile) {
+                                                 const OutputProfile& profile, std::size_t threads) {
     std::vector<CanvasConversion> conversions;
-    convertEach(document, margin, profile, [&](CanvasConversion&& conversion) { conversions.push_back(std::move(conversion)); });
+    convertEach(document, margin, profile, threads, [&](CanvasConversion&& conversion) { conversions.push_back(std::move(conversion)); });
     return conversions;
 }
 

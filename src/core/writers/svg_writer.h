@@ -33,11 +33,14 @@ struct CanvasConversion {
 std::size_t distinctCanvasCount(const std::vector<CanvasConversion>& all);
 
 namespace SVGWriter {
-std::vector<CanvasConversion> convert(const LACDocument& document, double margin, const OutputProfile& profile = {});
+// Up to `threads` threads share the work; the conversions are the same
+// whatever their number.
+std::vector<CanvasConversion> convert(const LACDocument& document, double margin, const OutputProfile& profile = {},
+                                      std::size_t threads = 1);
 
 // The same conversions, each handed over as soon as it is made, so that only
 // one drawing's text need be held at a time.
-void convertEach(const LACDocument& document, double margin, const OutputProfile& profile,
+void convertEach(const LACDocument& document, double margin, const OutputProfile& profile, std::size_t threads,
                  const std::function<void(CanvasConversion&&)>& take);
 
 // The conversions `convert` makes, in its order, with their canvas and plate
