@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "text/svg_format.h"
+#include "values/overloaded.h"
 
 namespace kerfwright::PathEmitter {
 
@@ -17,8 +18,33 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 2 * kPi;
 // Control-point distance of a quarter circle as a fraction of its radius.
 constexpr double kKappa = 0.5522847498;
-// Room per command reserved up front: a typical "L x y " fits.
-constexpr std::size_t kReservePerCommand = 16;
+// Room reserved up front, so that the text is written without growing: a
+// letter and its blank per command, and a typical coordinate with its blank
+// (eight or nine characters) per number.
+constexpr std::size_t kReservePerCommand = 2;
+constexpr std::size_t kReservePerNumber = 10;
+
+constexpr std::size_t reservedLength(std::size_t commands, std::size_t numbers) {
+    return commands * kReservePerCommand + numbers * kReservePerNumber;
+}
+
+// How many numbers a command is written with: two for a move or line, six
+// for the cubic a curve or arc becomes, none for a close.
+std::size_t writtenNumberCount(const PathCommand& command) {
+    return std::visit(Overloaded{
+                          [](const PathCommand::MoveTo&) { return 2; },
+                          [](const PathCommand::LineTo&) { return 2; },
+                          [](const PathCommand::ClosePath&) { return 0; },
+                          [](const auto&) { return 6; },
+                      },
+                      command.value);
+}
+
+std::size_t reservedLength(const std::vector<PathCommand>& commands) {
+    std::size_t numbers = 0;
+    for (const PathCommand& command : commands) numbers += writtenNumberCount(command);
+    return reservedLength(commands.size(), numbers);
+}
 // Below this |D| (square millimetres) three points count as collinear.
 constexpr double kCollinearLimit = 1e-9;
 // Below this a stationary-point polynomial coefficient counts as zero.
@@ -188,7 +214,7 @@ std::optional<Point2D> circumcenter(Point2D p0, Point2D p1, Point2D p2) {
 
 EmittedPath emit(const std::vector<PathCommand>& commands, const Transform2D& transform, bool isClosed) {
     Outline outline;
-    outline.path.d.reserve(commands.size() * kReservePerCommand);
+    outline.path.d.reserve(reservedLength(commands));
     Pen pen;
     const CommandWriter writer{transform, outline, pen};
     for (const PathCommand& command : commands) std::visit(writer, command.value);
@@ -216,7 +242,7 @@ EmittedPath emitEllipse(double centerX, double centerY, double radiusX, double r
     for (int i = 0; i < 12; ++i) mapped[i] = transform.apply(points[i]);
 
     Outline outline;
-    outline.path.d.reserve(12 * kReservePerCommand);
+    outline.path.d.reserve(reservedLength(6, 26));
     outline.path.d += "M ";
     outline.appendPoint(mapped[0]);
     for (int segment = 0; segment < 4; ++segment) {
@@ -244,7 +270,7 @@ EmittedPath emitCenterPointArc(Point2D p0, Point2D p1, Point2D p2, const Transfo
     const Point2D middle = transform.apply(p1);
     const Point2D end = transform.apply(p2);
     Outline outline;
-    outline.path.d.reserve(8 * kReservePerCommand);
+    outline.path.d.reserve(reservedLength(3, 8));
     outline.path.bounds.include(start);
     outline.path.bounds.include(middle);
     outline.path.bounds.include(end);
