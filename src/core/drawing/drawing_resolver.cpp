@@ -364,7 +364,7 @@ public:
         : document_(document), nodes_(nodes), parses_(parses), budget_(budget) {}
 
     // `outline`, when given, is the placement's outline made ahead of time,
-    // as the visit below would make it.
+    // as outlineOf makes it here.
     Resolved resolve(const FlattenedNode& node, Outline&& outline = std::nullopt) {
         const LACObject& object = *node.object;
         const bool isVector = !std::holds_alternative<LACObject::RasterImage>(object.kind);
@@ -525,6 +525,28 @@ std::vector<Outline> outlinesAhead(std::span<const FlattenedNode* const> batch, 
     return outlines;
 }
 
+// One layer's elements, in the order of its placements, and what they cover
+// added to `content`. With more than one thread, each batch of placements is
+// outlined ahead before the budget is applied to it.
+DrawnLayer drawLayer(LayerKind layer, const std::vector<const FlattenedNode*>& nodes, PlacementResolver& resolver,
+                     PathParses& parses, const ConversionBudget& budget, std::size_t threads, BoundingBox& content) {
+    DrawnLayer drawn{layer, {}};
+    drawn.elements.reserve(nodes.size());
+    for (std::size_t start = 0; start < nodes.size(); start += kOutlineBatch) {
+        const auto batch = std::span(nodes).subspan(start, std::min(kOutlineBatch, nodes.size() - start));
+        std::vector<Outline> outlines;
+        if (threads > 1 && !budget.elementTextFull) outlines = outlinesAhead(batch, threads, parses);
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            Resolved resolved =
+                outlines.empty() ? resolver.resolve(*batch[i]) : resolver.resolve(*batch[i], std::move(outlines[i]));
+            if (!resolved.element) continue;
+            content.include(resolved.bounds);
+            drawn.elements.push_back(std::move(*resolved.element));
+        }
+    }
+    return drawn;
+}
+
 std::size_t slot(LayerKind layer) { return static_cast<std::size_t>(layer); }
 
 Drawing resolveOne(const LACCanvas& canvas, const LACDocument& document, double margin,
@@ -548,21 +570,7 @@ Drawing resolveOne(const LACCanvas& canvas, const LACDocument& document, double 
     for (LayerKind layer : kLayerDrawOrder) {
         const auto& nodes = nodesByLayer[slot(layer)];
         if (nodes.empty()) continue;
-        DrawnLayer drawn{layer, {}};
-        drawn.elements.reserve(nodes.size());
-        for (std::size_t start = 0; start < nodes.size(); start += kOutlineBatch) {
-            const auto batch = std::span(nodes).subspan(start, std::min(kOutlineBatch, nodes.size() - start));
-            std::vector<Outline> outlines;
-            if (threads > 1 && !budget.elementTextFull) outlines = outlinesAhead(batch, threads, parses);
-            for (std::size_t i = 0; i < batch.size(); ++i) {
-                Resolved resolved = outlines.empty() ? resolver.resolve(*batch[i])
-                                                     : resolver.resolve(*batch[i], std::move(outlines[i]));
-                if (!resolved.element) continue;
-                content.include(resolved.bounds);
-                drawn.elements.push_back(std::move(*resolved.element));
-            }
-        }
-        layers.push_back(std::move(drawn));
+        layers.push_back(drawLayer(layer, nodes, resolver, parses, budget, threads, content));
     }
     parses.addWarnings(flattened.nodes, warnings);
     resolver.addWarnings(warnings);
