@@ -258,11 +258,7 @@ std::vector<std::pair<std::string_view, JsonValue>> members(const JsonValue& obj
     return result;
 }
 
-std::map<std::string_view, JsonValue> lastMembers(const JsonValue& object) {
-    std::map<std::string_view, JsonValue> result;
-    for (const auto& [key, value] : members(object)) result.insert_or_assign(key, value);
-    return result;
-}
+LastMembers lastMembers(const JsonValue& object) { return LastMembers(members(object)); }
 
 std::size_t elementCount(const JsonValue& array) {
     if (!isArray(array)) return 0;

@@ -78,8 +78,35 @@ std::optional<std::int64_t> truncatedInteger(const JsonValue& value);
 
 // An object's members in stored order, repeated keys included.
 std::vector<std::pair<std::string_view, JsonValue>> members(const JsonValue& object);
-// An object's members with a repeated key holding its last value.
-std::map<std::string_view, JsonValue> lastMembers(const JsonValue& object);
+
+// An object's members where a repeated key holds its last value. Kept in
+// stored order and looked up from the end: a record has a handful of members,
+// and a list beats a tree of them, built for every record, by far.
+class LastMembers {
+public:
+    explicit LastMembers(std::vector<std::pair<std::string_view, JsonValue>> stored) : stored_(std::move(stored)) {}
+
+    // The key's last value, or null when the object has no such key.
+    const JsonValue* find(std::string_view key) const {
+        for (auto member = stored_.rbegin(); member != stored_.rend(); ++member) {
+            if (member->first == key) return &member->second;
+        }
+        return nullptr;
+    }
+    bool contains(std::string_view key) const { return find(key) != nullptr; }
+
+    // Each key once, in key order, with its last value, pointing into these
+    // members: they must outlive the map.
+    std::map<std::string_view, const JsonValue*> byKey() const {
+        std::map<std::string_view, const JsonValue*> last;
+        for (const auto& [key, value] : stored_) last.insert_or_assign(key, &value);
+        return last;
+    }
+
+private:
+    std::vector<std::pair<std::string_view, JsonValue>> stored_;
+};
+LastMembers lastMembers(const JsonValue& object);
 // An array's length (0 for any other value).
 std::size_t elementCount(const JsonValue& array);
 // Each element of an array in turn (none for any other value). A long array

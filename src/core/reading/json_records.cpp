@@ -10,7 +10,7 @@ namespace kerfwright {
 namespace {
 
 using json::JsonValue;
-using Members = std::map<std::string_view, JsonValue>;
+using Members = json::LastMembers;
 
 // Thrown inside the decoder only; the decode functions turn it into their result.
 struct DecodeFailure {
@@ -112,21 +112,21 @@ Members decodeMembers(const JsonValue& value, const KeyPath& path) {
 
 template <typename Decode>
 auto requiredField(const Members& members, const KeyPath& path, std::string_view key, Decode decode) {
-    const auto found = members.find(key);
-    if (found == members.end()) {
+    const JsonValue* found = members.find(key);
+    if (found == nullptr) {
         throw DecodeFailure{"missing key \"" + std::string(key) + "\" at " + shownPath(path)};
     }
     const KeyPath keyPath = path.member(key);
-    if (json::isNull(found->second)) failNull(keyPath);
-    return decode(found->second, keyPath);
+    if (json::isNull(*found)) failNull(keyPath);
+    return decode(*found, keyPath);
 }
 
 template <typename Decode>
 auto optionalField(const Members& members, const KeyPath& path, std::string_view key, Decode decode)
     -> std::optional<decltype(decode(std::declval<JsonValue>(), path))> {
-    const auto found = members.find(key);
-    if (found == members.end() || json::isNull(found->second)) return std::nullopt;
-    return decode(found->second, path.member(key));
+    const JsonValue* found = members.find(key);
+    if (found == nullptr || json::isNull(*found)) return std::nullopt;
+    return decode(*found, path.member(key));
 }
 
 // Braced initialisation runs left to right, so the first violation reported

@@ -7,35 +7,30 @@ namespace kerfwright::ProcessConfig {
 namespace {
 
 using json::JsonValue;
-using Members = std::map<std::string_view, JsonValue>;
+using Members = json::LastMembers;
 
 constexpr std::string_view configExtension = ".config";
 
 // Missing keys, nulls and values of another JSON type all read as nothing,
 // so each field falls back to its default.
 
-const JsonValue* lookup(const Members& members, std::string_view key) {
-    const auto found = members.find(key);
-    return found == members.end() ? nullptr : &found->second;
-}
-
 std::optional<std::string> textAt(const Members& members, std::string_view key) {
-    const JsonValue* value = lookup(members, key);
+    const JsonValue* value = members.find(key);
     return value ? json::stringValue(*value) : std::nullopt;
 }
 
 std::optional<double> numberAt(const Members& members, std::string_view key) {
-    const JsonValue* value = lookup(members, key);
+    const JsonValue* value = members.find(key);
     return value ? json::numberValue(*value) : std::nullopt;
 }
 
 std::optional<std::int64_t> wholeNumberAt(const Members& members, std::string_view key) {
-    const JsonValue* value = lookup(members, key);
+    const JsonValue* value = members.find(key);
     return value ? json::truncatedInteger(*value) : std::nullopt;
 }
 
 std::optional<bool> booleanAt(const Members& members, std::string_view key) {
-    const JsonValue* value = lookup(members, key);
+    const JsonValue* value = members.find(key);
     return value ? json::booleanValue(*value) : std::nullopt;
 }
 
@@ -44,7 +39,8 @@ bool hasKey(const Members& members, std::string_view key) { return members.conta
 bool isProcessKey(std::string_view key) { return key.starts_with("Laser"); }
 
 bool hasKeyStartingWithLaserOrKC(const Members& members) {
-    return std::any_of(members.begin(), members.end(), [](const auto& member) {
+    const auto byKey = members.byKey();
+    return std::any_of(byKey.begin(), byKey.end(), [](const auto& member) {
         return isProcessKey(member.first) || member.first.starts_with("KC");
     });
 }
@@ -82,9 +78,10 @@ std::optional<LACMaterialInfo> parseMaterialConfig(const JsonValue& object) {
 
 std::map<std::string, LACLaserSettings> parseProcessConfig(const JsonValue& object) {
     std::map<std::string, LACLaserSettings> settingsByProcess;
-    for (const auto& [key, value] : json::lastMembers(object)) {
-        if (!isProcessKey(key) || !json::isObject(value)) continue;
-        settingsByProcess.insert_or_assign(std::string(key), laserSettings(std::string(key), value));
+    const Members members = json::lastMembers(object);
+    for (const auto& [key, value] : members.byKey()) {
+        if (!isProcessKey(key) || !json::isObject(*value)) continue;
+        settingsByProcess.insert_or_assign(std::string(key), laserSettings(std::string(key), *value));
     }
     return settingsByProcess;
 }
