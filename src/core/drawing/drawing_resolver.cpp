@@ -213,6 +213,9 @@ bool isTooLong(const LACObject::Path& path) { return path.data.size() > limits::
 class PathParses {
 public:
     explicit PathParses(const std::vector<FlattenedNode>& nodes) {
+        // Sized once for a placement each, so that neither table rehashes.
+        commands_.reserve(nodes.size());
+        notes_.reserve(nodes.size());
         for (const FlattenedNode& node : nodes) {
             if (std::holds_alternative<LACObject::Path>(node.object->kind)) ++commands_[node.object].uses;
         }
