@@ -190,7 +190,7 @@ std::variant<StreamedSave, std::string> convertAndSaveAll(const std::filesystem:
         loaded.conversions = SVGWriter::plannedConversions(loaded.document);
         StreamedSave streamed{saveAllFileNames(loaded), {}, {}};
         bool writing = true;
-        SVGWriter::convertEach(loaded.document, kConversionMarginMillimeters, profile, threads, [&](CanvasConversion&& conversion) {
+        const auto saveEach = [&](CanvasConversion&& conversion) {
             const std::size_t index = streamed.warnings.size();
             streamed.warnings.push_back(std::move(conversion.warnings));
             if (!writing) return;
@@ -198,7 +198,8 @@ std::variant<StreamedSave, std::string> convertAndSaveAll(const std::filesystem:
                 return saveConversion(loaded, conversion, index, folder / streamed.fileNames.at(index), write,
                                       streamed.outcome);
             });
-        });
+        };
+        SVGWriter::convertEach(loaded.document, kConversionMarginMillimeters, profile, threads, saveEach);
         return streamed;
     });
 }

@@ -163,7 +163,8 @@ void SVGWriter::convertEach(const LACDocument& document, double margin, const Ou
 std::vector<CanvasConversion> SVGWriter::convert(const LACDocument& document, double margin,
                                                  const OutputProfile& profile, std::size_t threads) {
     std::vector<CanvasConversion> conversions;
-    convertEach(document, margin, profile, threads, [&](CanvasConversion&& conversion) { conversions.push_back(std::move(conversion)); });
+    convertEach(document, margin, profile, threads,
+                [&](CanvasConversion&& conversion) { conversions.push_back(std::move(conversion)); });
     return conversions;
 }
 
