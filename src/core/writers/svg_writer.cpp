@@ -172,10 +172,12 @@ std::vector<CanvasConversion> SVGWriter::plannedConversions(const LACDocument& d
     std::vector<CanvasConversion> planned;
     for (const DrawingResolver::CanvasPlan& plan : DrawingResolver::planOf(document)) {
         for (std::size_t i = 0; i < plan.startLists.size(); ++i) {
-            planned.push_back(CanvasConversion{.canvasIndex = plan.canvas->index,
-                                               .canvasName = plan.canvas->name,
-                                               .plateIndex = static_cast<std::int64_t>(i) + 1,
-                                               .totalPlatesInCanvas = plan.totalPlates});
+            CanvasConversion conversion;
+            conversion.canvasIndex = plan.canvas->index;
+            conversion.canvasName = plan.canvas->name;
+            conversion.plateIndex = static_cast<std::int64_t>(i) + 1;
+            conversion.totalPlatesInCanvas = plan.totalPlates;
+            planned.push_back(std::move(conversion));
         }
     }
     return planned;
