@@ -120,8 +120,10 @@ int convertFiles(const std::vector<std::filesystem::path>& inputs,
     // together: their files are flushed first, all at once, which costs the
     // disk about as much as flushing one input's.
     std::vector<InputReport> waiting;
-    // Jobs beyond one per input share the work within each input.
-    const std::size_t threadsPerInput = inputs.empty() ? 1 : std::max<std::size_t>(1, jobs / inputs.size());
+    // Jobs beyond one per input share the work within each input, on no
+    // more threads than there are cores.
+    const std::size_t threadsPerInput =
+        inputs.empty() ? 1 : std::clamp<std::size_t>(jobs / inputs.size(), 1, defaultJobCount());
     const OrderedJobs<InputReport> conversions{
         .work = [&](std::size_t i) { return convertOne(inputs[i], outputFolder, profile, threadsPerInput); },
         .deliver =
