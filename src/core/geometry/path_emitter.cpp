@@ -45,6 +45,7 @@ std::size_t reservedLength(const std::vector<PathCommand>& commands) {
     for (const PathCommand& command : commands) numbers += writtenNumberCount(command);
     return reservedLength(commands.size(), numbers);
 }
+
 // Below this |D| (square millimetres) three points count as collinear.
 constexpr double kCollinearLimit = 1e-9;
 // Below this a stationary-point polynomial coefficient counts as zero.
