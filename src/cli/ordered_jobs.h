@@ -11,16 +11,9 @@
 #include <thread>
 #include <vector>
 
-namespace kerfwright::cli {
+#include "drawing/work_sharing.h"
 
-// A build without threads (the WebAssembly one: a browser gives threads to
-// no page opened from disk) has no second thread to start: there all items
-// run inline.
-#ifdef KERFWRIGHT_NO_THREADS
-inline constexpr bool kThreadsAvailable = false;
-#else
-inline constexpr bool kThreadsAvailable = true;
-#endif
+namespace kerfwright::cli {
 
 template <class Result>
 struct OrderedJobs {

@@ -17,11 +17,13 @@
 
 namespace kerfwright {
 
-// A build without threads (the WebAssembly one) runs every item inline.
+// A build without threads (the WebAssembly one: a browser gives threads to
+// no page opened from disk) has no second thread to start: there all work
+// runs inline.
 #ifdef KERFWRIGHT_NO_THREADS
-inline constexpr bool kWorkSharingThreads = false;
+inline constexpr bool kThreadsAvailable = false;
 #else
-inline constexpr bool kWorkSharingThreads = true;
+inline constexpr bool kThreadsAvailable = true;
 #endif
 
 // Calls `work(i)` for every i below `count` on up to `threads` threads. The
@@ -29,7 +31,7 @@ inline constexpr bool kWorkSharingThreads = true;
 // items not yet started by then are left undone.
 template <class Work>
 void shareWork(std::size_t count, std::size_t threads, const Work& work) {
-    if (!kWorkSharingThreads || threads <= 1 || count <= 1) {
+    if (!kThreadsAvailable || threads <= 1 || count <= 1) {
         for (std::size_t i = 0; i < count; ++i) work(i);
         return;
     }
