@@ -10,3 +10,7 @@ add_library(utf8proc::utf8proc ALIAS PkgConfig::UTF8PROC)
 # separate zipcmp/zipmerge/ziptool programs.
 pkg_check_modules(LIBZIP REQUIRED IMPORTED_TARGET GLOBAL libzip)
 add_library(libzip::zip ALIAS PkgConfig::LIBZIP)
+# libdeflate inflates whole entries, faster than zlib streams them; its
+# CMake package file arrived in a later release than Debian's.
+pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET GLOBAL libdeflate)
+add_library(libdeflate::libdeflate ALIAS PkgConfig::LIBDEFLATE)

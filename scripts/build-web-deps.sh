@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Builds the libraries of the WebAssembly build into the prefix given (default
-# build/web-deps), from Debian's own source packages: zlib, libzip, simdjson
-# and utf8proc, compiled with the emscripten compiler. fast_float and CLI11
-# are header-only and copied from their Debian packages. Nothing is fetched
-# from anywhere but the Debian archive, and a prefix already built is kept.
+# build/web-deps), from Debian's own source packages: zlib, libzip,
+# libdeflate, simdjson and utf8proc, compiled with the emscripten compiler.
+# fast_float and CLI11 are header-only and copied from their Debian packages.
+# Nothing is fetched from anywhere but the Debian archive, and a prefix
+# already built is kept.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 prefix="$(realpath -m "${1:-build/web-deps}")"
 stamp="$prefix/built-from"
-sources=(zlib libzip simdjson utf8proc)
+sources=(zlib libzip libdeflate simdjson utf8proc)
 # The prefix is built again when Debian has newer sources.
 version() { apt-cache showsrc "$1" | sed -n 's/^Version: //p' | head -n 1; }
 wanted="$(for s in "${sources[@]}"; do version "$s"; done | tr '\n' ' ')"
@@ -35,6 +36,15 @@ emcmake cmake -S "$(src libzip)" -B "$prefix/src/libzip-build" -DCMAKE_BUILD_TYP
   -DSIZEOF_OFF_T=8 -DHAVE_SIZEOF_OFF_T=TRUE -DSIZEOF_SIZE_T=4 -DHAVE_SIZEOF_SIZE_T=TRUE >/dev/null
 cmake --build "$prefix/src/libzip-build" -j"$(nproc)" >/dev/null 2>&1
 cmake --install "$prefix/src/libzip-build" >/dev/null
+
+# libdeflate's decompressor and checksum, without the parts for particular
+# processors, which WebAssembly has none of.
+libdeflate="$(src libdeflate)"
+for part in deflate_decompress crc32 utils; do
+  emcc -O2 -I"$libdeflate" -c "$libdeflate/lib/$part.c" -o "$prefix/src/libdeflate-$part.o"
+done
+emar rcs "$prefix/lib/libdeflate.a" "$prefix/src"/libdeflate-*.o
+cp "$libdeflate/libdeflate.h" "$prefix/include/"
 
 # simdjson's single-file source and utf8proc's single C file, as they are.
 simdjson="$(src simdjson)/singleheader"

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kerfwright {
 
@@ -16,6 +17,12 @@ struct StoredBytes {
 
     static StoredBytes plain(std::string content);
 };
+
+// Inflates a raw DEFLATE stream into `content`, which holds as many bytes as
+// the stream must inflate to; false when it inflates to any other length or is
+// damaged, the content then being unspecified. Bytes after the stream's end
+// are ignored.
+bool inflateInto(std::string_view stream, std::string& content);
 
 // The content; nothing when a stream does not inflate to exactly `size` bytes.
 std::optional<std::string> inflated(const StoredBytes& stored);

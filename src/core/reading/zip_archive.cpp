@@ -1,8 +1,10 @@
 #include "reading/zip_archive.h"
 
+#include <libdeflate.h>
 #include <zip.h>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace kerfwright::zip {
@@ -65,13 +67,19 @@ struct Pass {
     std::uint64_t total = 0;
 };
 
+// What the archive says of an entry, or nothing if it cannot tell.
+std::optional<zip_stat_t> statOf(::zip* archive, zip_uint64_t index) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(archive, index, 0, &stat) != 0) return std::nullopt;
+    return stat;
+}
+
 // The uncompressed size the archive declares: only a hint for reserving
 // memory, never trusted for the limits.
 std::uint64_t declaredSize(::zip* archive, zip_uint64_t index) {
-    zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_stat_index(archive, index, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0) return 0;
-    return stat.size;
+    const std::optional<zip_stat_t> stat = statOf(archive, index);
+    return stat && (stat->valid & ZIP_STAT_SIZE) != 0 ? stat->size : 0;
 }
 
 // Keeps the first `keepBytes` of the entry and counts the rest, stopping as
@@ -107,20 +115,16 @@ Pass streamEntry(::zip* archive, zip_uint64_t index, std::uint64_t keepBytes, st
     }
 }
 
-bool isDeflated(::zip* archive, zip_uint64_t index) {
-    zip_stat_t stat;
-    zip_stat_init(&stat);
-    return zip_stat_index(archive, index, 0, &stat) == 0 && (stat.valid & ZIP_STAT_COMP_METHOD) != 0 &&
-           stat.comp_method == ZIP_CM_DEFLATE;
-}
-
 // The entry's data as stored, not inflated, if it is no longer than `maxBytes`.
 std::variant<std::string, ZipError, TooLarge> readCompressed(::zip* archive, zip_uint64_t index,
+                                                             std::uint64_t declaredCompressedSize,
                                                              std::uint64_t maxBytes) {
     zip_file_t* file = zip_fopen_index(archive, index, ZIP_FL_COMPRESSED);
     if (file == nullptr) return ZipError{errorText(zip_get_error(archive))};
     const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, zip_fclose);
     std::string compressed;
+    compressed.reserve(static_cast<std::size_t>(
+        std::min({declaredCompressedSize, maxBytes, limits::kEntryBytesHeldWhileMeasuring})));
     char chunk[chunkSize];
     for (zip_int64_t read; (read = zip_fread(file, chunk, chunkSize)) != 0;) {
         if (read < 0) return ZipError{zip_file_strerror(file)};
@@ -135,6 +139,44 @@ std::variant<std::string, ZipError, TooLarge> readCompressed(::zip* archive, zip
 // room to spare. A longer stream (an entry may declare any length of data
 // after its true end) would cost more than the content, which is kept instead.
 std::uint64_t longestKeptStream(std::uint64_t size) { return size + size / 64 + 1024; }
+
+bool isDeflated(const zip_stat_t& stat) {
+    return (stat.valid & ZIP_STAT_COMP_METHOD) != 0 && stat.comp_method == ZIP_CM_DEFLATE;
+}
+
+// An entry inflated in one piece, and the stream it came from.
+struct WholeEntry {
+    std::string compressed;
+    std::string content;
+};
+
+// A deflated entry read in one piece and inflated in one call, straight into
+// a buffer of the length the archive declares: twice as fast as streaming it
+// or more. It gives the entry only when it comes out exactly as
+// declared, length and checksum alike, and only when the declared length is
+// one the limits let be held up front. Anything else gives nothing, and the
+// entry is streamed, which tells what is wrong with it.
+std::optional<WholeEntry> inflateAsDeclared(::zip* archive, zip_uint64_t index, std::uint64_t maxBytes) {
+    constexpr zip_uint64_t kNeeded = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_ENCRYPTION_METHOD;
+    const std::optional<zip_stat_t> stat = statOf(archive, index);
+    if (!stat || !isDeflated(*stat) || (stat->valid & kNeeded) != kNeeded) return std::nullopt;
+    if (stat->encryption_method != ZIP_EM_NONE || stat->size > maxBytes) return std::nullopt;
+    const std::uint64_t longestStream = longestKeptStream(stat->size);
+    const bool heldUpFront = stat->size <= limits::kEntryBytesHeldWhileMeasuring ||
+                             stat->size / limits::kMostDeclaredBytesPerStoredByte <= stat->comp_size;
+    if (stat->comp_size > longestStream || !heldUpFront) return std::nullopt;
+    auto compressed = readCompressed(archive, index, stat->comp_size, longestStream);
+    auto* stream = std::get_if<std::string>(&compressed);
+    if (stream == nullptr || stream->size() != stat->comp_size) return std::nullopt;
+    // A little room past the end, as streaming leaves, so that a reader that
+    // pads the content (a JSON parser does) need not copy it.
+    std::string content;
+    content.reserve(static_cast<std::size_t>(stat->size) + chunkSize);
+    content.resize(static_cast<std::size_t>(stat->size));
+    if (!inflateInto(*stream, content)) return std::nullopt;
+    if (libdeflate_crc32(0, content.data(), content.size()) != stat->crc) return std::nullopt;
+    return WholeEntry{std::move(*stream), std::move(content)};
+}
 
 Outcome<StoredBytes> storedPlain(Extracted extracted) {
     if (auto* bytes = std::get_if<std::string>(&extracted)) return StoredBytes::plain(std::move(*bytes));
@@ -197,6 +239,7 @@ const Entry* Archive::find(std::string_view path) const {
 }
 
 Extracted Archive::extract(const Entry& entry, std::uint64_t maxBytes) const {
+    if (auto whole = inflateAsDeclared(handle_.get(), entry.index, maxBytes)) return std::move(whole->content);
     // An entry is held while it streams up to what the archive declares for it
     // (at least a fixed amount, never past the limit): an honest entry is read
     // once, and a declaration that understates only costs a second pass.
@@ -215,13 +258,22 @@ Extracted Archive::extract(const Entry& entry, std::uint64_t maxBytes) const {
 }
 
 Outcome<StoredBytes> Archive::extractStored(const Entry& entry, std::uint64_t maxBytes) const {
-    if (!isDeflated(handle_.get(), entry.index)) return storedPlain(extract(entry, maxBytes));
+    const std::optional<zip_stat_t> stat = statOf(handle_.get(), entry.index);
+    if (!stat || !isDeflated(*stat)) return storedPlain(extract(entry, maxBytes));
+    // Kept compressed so as not to hold the content: it is held while it is
+    // checked only if it is no longer than an entry held while measuring.
+    const std::uint64_t heldAtMost = std::min(maxBytes, limits::kEntryBytesHeldWhileMeasuring);
+    if (auto whole = inflateAsDeclared(handle_.get(), entry.index, heldAtMost)) {
+        return StoredBytes{std::move(whole->compressed), true, whole->content.size()};
+    }
     // Inflated once, keeping nothing, to check it against its checksum and the
     // limit; then its compressed stream is kept.
     Pass check = streamEntry(handle_.get(), entry.index, 0, maxBytes);
     if (auto* failure = std::get_if<ZipError>(&check.outcome)) return std::move(*failure);
     if (auto* tooLarge = std::get_if<TooLarge>(&check.outcome)) return *tooLarge;
-    auto compressed = readCompressed(handle_.get(), entry.index, longestKeptStream(check.total));
+    const std::uint64_t longestStream = longestKeptStream(check.total);
+    const std::uint64_t declaredStream = (stat->valid & ZIP_STAT_COMP_SIZE) != 0 ? stat->comp_size : 0;
+    auto compressed = readCompressed(handle_.get(), entry.index, declaredStream, longestStream);
     if (auto* stream = std::get_if<std::string>(&compressed)) return StoredBytes{std::move(*stream), true, check.total};
     if (auto* failure = std::get_if<ZipError>(&compressed)) {
         failure->bytesInflated = check.total;

@@ -33,8 +33,17 @@ inline constexpr const char* kMaxArchiveBytesText = "4 GiB";
 // limits is then extracted a second time into a buffer of its exact size. An
 // entry whose declaration understates it, as a bomb's does, therefore costs
 // time but never its size in memory. It is also the most memory reserved up
-// front for an entry, whatever its declaration says.
+// front for an entry, whatever its declaration says, but for the entry below.
 inline constexpr std::uint64_t kEntryBytesHeldWhileMeasuring = 64 * kMebibyte;
+
+// A deflated entry is read whole and inflated in one piece, into a buffer of
+// the size it declares, when that size is within the limits and at most this
+// many times the stream the archive holds for it (the stream is read first),
+// or at most what is held while measuring. Otherwise, and whenever the entry
+// does not come out exactly as declared, it is streamed as above. A
+// declaration that overstates therefore costs at most this many times the
+// bytes the archive really holds.
+inline constexpr std::uint64_t kMostDeclaredBytesPerStoredByte = 16;
 
 // Converting
 
