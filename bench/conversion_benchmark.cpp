@@ -26,6 +26,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <sstream>
@@ -216,64 +217,67 @@ std::vector<std::string> cliConvertArguments(const fs::path& output, const std::
 
 // ---------------------------------------------------------------- the floor
 
-// Inflates every used entry into a buffer of its recorded size, checking its
-// CRC-32 as any unzip tool does; returns the bytes inflated.
-std::uint64_t inflateUsedEntries(const fs::path& archivePath) {
+// Hands each used entry of the archive to `inflate`, which says whether it
+// inflated to its recorded size; returns the bytes inflated.
+template <typename Inflate>
+std::uint64_t inflateEachUsedEntry(const fs::path& archivePath, Inflate inflate) {
     int error = 0;
     ::zip* archive = zip_open(archivePath.c_str(), ZIP_RDONLY, &error);
     if (archive == nullptr) throw std::runtime_error("cannot open " + archivePath.string());
     std::uint64_t total = 0;
-    std::string buffer;
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
+        const auto index = static_cast<zip_uint64_t>(i);
         zip_stat_t stat;
-        if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) != 0 || !isUsedEntry(stat.name)) continue;
-        buffer.resize(stat.size);
-        zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
-        const zip_int64_t read = zip_fread(file, buffer.data(), stat.size);
-        zip_fclose(file);
-        if (read != static_cast<zip_int64_t>(stat.size)) throw std::runtime_error("cannot inflate " + std::string(stat.name));
-        benchmark::DoNotOptimize(buffer.data());
+        if (zip_stat_index(archive, index, 0, &stat) != 0 || !isUsedEntry(stat.name)) continue;
+        if (!inflate(archive, index, stat)) throw std::runtime_error("cannot inflate " + std::string(stat.name));
         total += stat.size;
     }
     zip_discard(archive);
     return total;
 }
 
+// Reads `bytes.size()` bytes of the entry, inflated or, with ZIP_FL_COMPRESSED,
+// as stored; false when there are fewer.
+bool readEntry(::zip* archive, zip_uint64_t index, zip_flags_t flags, std::string& bytes) {
+    zip_file_t* file = zip_fopen_index(archive, index, flags);
+    const zip_int64_t read = zip_fread(file, bytes.data(), bytes.size());
+    zip_fclose(file);
+    return read == static_cast<zip_int64_t>(bytes.size());
+}
+
+// Inflates every used entry into a buffer of its recorded size, checking its
+// CRC-32 as any unzip tool does (libzip streams it through zlib).
+std::uint64_t inflateUsedEntries(const fs::path& archivePath) {
+    std::string buffer;
+    return inflateEachUsedEntry(archivePath, [&](::zip* archive, zip_uint64_t index, const zip_stat_t& stat) {
+        buffer.resize(stat.size);
+        const bool whole = readEntry(archive, index, 0, buffer);
+        benchmark::DoNotOptimize(buffer.data());
+        return whole;
+    });
+}
+
 // The same, each deflated entry read as stored and inflated in one call, as
 // the converter inflates the entries it can hold as they declare.
 std::uint64_t inflateUsedEntriesInOneCall(const fs::path& archivePath) {
-    int error = 0;
-    ::zip* archive = zip_open(archivePath.c_str(), ZIP_RDONLY, &error);
-    if (archive == nullptr) throw std::runtime_error("cannot open " + archivePath.string());
-    libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
-    std::uint64_t total = 0;
+    const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> decompressor(
+        libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
     std::string stored;
     std::string buffer;
-    const zip_int64_t count = zip_get_num_entries(archive, 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        zip_stat_t stat;
-        if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) != 0 || !isUsedEntry(stat.name)) continue;
+    return inflateEachUsedEntry(archivePath, [&](::zip* archive, zip_uint64_t index, const zip_stat_t& stat) {
         const bool deflated = stat.comp_method == ZIP_CM_DEFLATE;
         stored.resize(deflated ? stat.comp_size : stat.size);
         buffer.resize(stat.size);
-        zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), deflated ? ZIP_FL_COMPRESSED : 0);
-        const zip_int64_t read = zip_fread(file, stored.data(), stored.size());
-        zip_fclose(file);
-        const bool whole = read == static_cast<zip_int64_t>(stored.size()) &&
-                           (!deflated || libdeflate_deflate_decompress(decompressor, stored.data(), stored.size(),
-                                                                       buffer.data(), buffer.size(), nullptr) ==
-                                             LIBDEFLATE_SUCCESS);
-        const std::string& content = deflated ? buffer : stored;
-        if (!whole || libdeflate_crc32(0, content.data(), content.size()) != stat.crc) {
-            throw std::runtime_error("cannot inflate " + std::string(stat.name));
+        if (!readEntry(archive, index, deflated ? ZIP_FL_COMPRESSED : 0, stored)) return false;
+        if (deflated && libdeflate_deflate_decompress(decompressor.get(), stored.data(), stored.size(),
+                                                      buffer.data(), buffer.size(), nullptr) != LIBDEFLATE_SUCCESS) {
+            return false;
         }
+        const std::string& content = deflated ? buffer : stored;
         benchmark::DoNotOptimize(content.data());
-        total += stat.size;
-    }
-    libdeflate_free_decompressor(decompressor);
-    zip_discard(archive);
-    return total;
+        return libdeflate_crc32(0, content.data(), content.size()) == stat.crc;
+    });
 }
 
 // The sizes of the files the conversion of a project writes, found once.

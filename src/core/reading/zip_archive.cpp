@@ -156,25 +156,25 @@ struct WholeEntry {
 // declared, length and checksum alike, and only when the declared length is
 // one the limits let be held up front. Anything else gives nothing, and the
 // entry is streamed, which tells what is wrong with it.
-std::optional<WholeEntry> inflateAsDeclared(::zip* archive, zip_uint64_t index, std::uint64_t maxBytes) {
+std::optional<WholeEntry> inflateAsDeclared(::zip* archive, zip_uint64_t index, const zip_stat_t& stat,
+                                            std::uint64_t maxBytes) {
     constexpr zip_uint64_t kNeeded = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_ENCRYPTION_METHOD;
-    const std::optional<zip_stat_t> stat = statOf(archive, index);
-    if (!stat || !isDeflated(*stat) || (stat->valid & kNeeded) != kNeeded) return std::nullopt;
-    if (stat->encryption_method != ZIP_EM_NONE || stat->size > maxBytes) return std::nullopt;
-    const std::uint64_t longestStream = longestKeptStream(stat->size);
-    const bool heldUpFront = stat->size <= limits::kEntryBytesHeldWhileMeasuring ||
-                             stat->size / limits::kMostDeclaredBytesPerStoredByte <= stat->comp_size;
-    if (stat->comp_size > longestStream || !heldUpFront) return std::nullopt;
-    auto compressed = readCompressed(archive, index, stat->comp_size, longestStream);
+    if (!isDeflated(stat) || (stat.valid & kNeeded) != kNeeded) return std::nullopt;
+    if (stat.encryption_method != ZIP_EM_NONE || stat.size > maxBytes) return std::nullopt;
+    const std::uint64_t longestStream = longestKeptStream(stat.size);
+    const bool heldUpFront = stat.size <= limits::kEntryBytesHeldWhileMeasuring ||
+                             stat.size / limits::kMostDeclaredBytesPerStoredByte <= stat.comp_size;
+    if (stat.comp_size > longestStream || !heldUpFront) return std::nullopt;
+    auto compressed = readCompressed(archive, index, stat.comp_size, longestStream);
     auto* stream = std::get_if<std::string>(&compressed);
-    if (stream == nullptr || stream->size() != stat->comp_size) return std::nullopt;
+    if (stream == nullptr || stream->size() != stat.comp_size) return std::nullopt;
     // A little room past the end, as streaming leaves, so that a reader that
     // pads the content (a JSON parser does) need not copy it.
     std::string content;
-    content.reserve(static_cast<std::size_t>(stat->size) + chunkSize);
-    content.resize(static_cast<std::size_t>(stat->size));
+    content.reserve(static_cast<std::size_t>(stat.size) + chunkSize);
+    content.resize(static_cast<std::size_t>(stat.size));
     if (!inflateInto(*stream, content)) return std::nullopt;
-    if (libdeflate_crc32(0, content.data(), content.size()) != stat->crc) return std::nullopt;
+    if (libdeflate_crc32(0, content.data(), content.size()) != stat.crc) return std::nullopt;
     return WholeEntry{std::move(*stream), std::move(content)};
 }
 
@@ -239,7 +239,10 @@ const Entry* Archive::find(std::string_view path) const {
 }
 
 Extracted Archive::extract(const Entry& entry, std::uint64_t maxBytes) const {
-    if (auto whole = inflateAsDeclared(handle_.get(), entry.index, maxBytes)) return std::move(whole->content);
+    if (const std::optional<zip_stat_t> stat = statOf(handle_.get(), entry.index)) {
+        auto whole = inflateAsDeclared(handle_.get(), entry.index, *stat, maxBytes);
+        if (whole) return std::move(whole->content);
+    }
     // An entry is held while it streams up to what the archive declares for it
     // (at least a fixed amount, never past the limit): an honest entry is read
     // once, and a declaration that understates only costs a second pass.
@@ -263,7 +266,7 @@ Outcome<StoredBytes> Archive::extractStored(const Entry& entry, std::uint64_t ma
     // Kept compressed so as not to hold the content: it is held while it is
     // checked only if it is no longer than an entry held while measuring.
     const std::uint64_t heldAtMost = std::min(maxBytes, limits::kEntryBytesHeldWhileMeasuring);
-    if (auto whole = inflateAsDeclared(handle_.get(), entry.index, heldAtMost)) {
+    if (auto whole = inflateAsDeclared(handle_.get(), entry.index, *stat, heldAtMost)) {
         return StoredBytes{std::move(whole->compressed), true, whole->content.size()};
     }
     // Inflated once, keeping nothing, to check it against its checksum and the
