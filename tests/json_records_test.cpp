@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <variant>
 
@@ -87,9 +88,42 @@ std::string outcomeText(const std::variant<Decoded, JsonDecodeError>& decoded, D
 TEST(JsonDecoding, Cases) {
     for (const testing::Case& c : testing::readCases("json-decoding.tsv", 3)) {
         const std::string& json = c.fields[1];
-        const std::string outcome = c.fields[0] == "scene" ? outcomeText(decodeScene(json), sceneText)
-                                                           : outcomeText(decodeProcessSettings(json), settingsText);
-        EXPECT_EQ(outcome, c.fields[2]) << c.where;
+        for (const std::size_t threads : {1, 2}) {
+            const std::string outcome = c.fields[0] == "scene"
+                                            ? outcomeText(decodeScene(json, threads), sceneText)
+                                            : outcomeText(decodeProcessSettings(json), settingsText);
+            EXPECT_EQ(outcome, c.fields[2]) << c.where << " on " << threads << " threads";
+        }
+    }
+}
+
+// A scene of `count` path objects, those listed written as `faulty` instead.
+std::string longScene(int count, const std::map<int, std::string>& faulty) {
+    std::string json = R"({"canvas_list":[{"index":0,"components":[],"obj_list":[)";
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) json += ',';
+        const auto found = faulty.find(i);
+        json += found != faulty.end() ? found->second
+                                      : R"({"obj_id":)" + std::to_string(i) + R"(,"type":"PathObject","width":2})";
+    }
+    return json + "]}]}";
+}
+
+// A long object list is decoded in pieces, on several threads: objects stay
+// in order, and the failure reported is the earliest, in whichever piece.
+TEST(JsonDecoding, LongObjectListsDecodeAsInTurn) {
+    const std::string unfitting = R"({"obj_id":1,"type":"PathObject","width":1e999})";
+    const std::string untyped = R"({"obj_id":1})";
+    for (const std::size_t threads : {1, 2, 3}) {
+        const auto whole = decodeScene(longScene(2000, {}), threads);
+        const auto& objects = std::get<RawLACDocument>(whole).canvasList.at(0).objects;
+        ASSERT_EQ(objects.size(), 2000u);
+        EXPECT_EQ(objects[0].id, 0);
+        EXPECT_EQ(objects[1999].id, 1999);
+        EXPECT_EQ(outcomeText(decodeScene(longScene(2000, {{1500, untyped}, {700, unfitting}}), threads), sceneText),
+                  "rejected: number does not fit at canvas_list[0].obj_list[700].width");
+        EXPECT_EQ(outcomeText(decodeScene(longScene(2000, {{1999, untyped}, {600, "null"}}), threads), sceneText),
+                  "rejected: null value at canvas_list[0].obj_list[600]");
     }
 }
 

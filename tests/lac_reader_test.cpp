@@ -11,15 +11,15 @@
 namespace kerfwright {
 namespace {
 
-LACDocument readBytes(const std::string& archiveBytes) {
-    return LACReader::readFromMemory(archiveBytes, "/projects/p.lac");
+LACDocument readBytes(const std::string& archiveBytes, std::size_t threads = 1) {
+    return LACReader::readFromMemory(archiveBytes, "/projects/p.lac", threads);
 }
 
 // What was read of the images and configuration files, or the failure.
-std::string readingText(const std::string& archive) {
+std::string readingText(const std::string& archive, std::size_t threads) {
     LACDocument document;
     try {
-        document = readBytes(archive);
+        document = readBytes(archive, threads);
     } catch (const LACReadError& error) {
         return "failed: " + error.description();
     }
@@ -42,7 +42,9 @@ TEST(LACReaderTest, ArchiveCases) {
         const std::string archive = c.fields[0] == "not an archive" ? "hello, this is no archive"
                                     : c.fields[0] == "no bytes"     ? ""
                                                                     : testing::archiveOf(testing::recipeParts(c.fields[0]));
-        EXPECT_EQ(readingText(archive), c.fields[1]) << c.where;
+        for (const std::size_t threads : {1, 2}) {
+            EXPECT_EQ(readingText(archive, threads), c.fields[1]) << c.where << " on " << threads << " threads";
+        }
     }
 }
 

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "drawing/work_sharing.h"
+#include "values/work_sharing.h"
 
 namespace kerfwright::cli {
 

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "drawing/work_sharing.h"
+#include "values/work_sharing.h"
 #include "geometry/path_emitter.h"
 #include "geometry/path_parser.h"
 #include "scene/flattener.h"

@@ -1,9 +1,11 @@
 #include "reading/json_records.h"
 
+#include <algorithm>
 #include <charconv>
 #include <utility>
 
 #include "reading/json_document.h"
+#include "values/work_sharing.h"
 
 namespace kerfwright {
 
@@ -87,8 +89,8 @@ double decodeNumber(const JsonValue& value, const KeyPath& path) {
     return *number;
 }
 
-template <auto decodeElement>
-auto decodeArray(const JsonValue& value, const KeyPath& path) {
+template <class DecodeElement>
+auto decodeArrayWith(const JsonValue& value, const KeyPath& path, const DecodeElement& decodeElement) {
     using Element = decltype(decodeElement(value, path));
     if (!json::isArray(value)) failWrongType(path, "an array");
     // Sized once: growing by doubling would hold a long list up to three
@@ -101,6 +103,11 @@ auto decodeArray(const JsonValue& value, const KeyPath& path) {
         decoded.push_back(decodeElement(element, itemPath));
     });
     return decoded;
+}
+
+template <auto decodeElement>
+auto decodeArray(const JsonValue& value, const KeyPath& path) {
+    return decodeArrayWith(value, path, decodeElement);
 }
 
 // An object's members; a repeated key counts with its last value.
@@ -168,26 +175,63 @@ RawObject decodeObject(const JsonValue& value, const KeyPath& path) {
     };
 }
 
-LACObject decodeObjectIntoModel(const JsonValue& value, const KeyPath& path) {
-    return toObject(decodeObject(value, path));
+// Objects one thread decodes at a time.
+constexpr std::size_t kObjectsPerPiece = 256;
+
+// An "obj_list", each object converted into the model as soon as it is
+// decoded. The list is decoded in pieces on up to `threads` threads, each
+// object into its own place; the failure reported is that of the earliest
+// object, as when they are decoded in turn.
+std::vector<LACObject> decodeObjectList(const JsonValue& value, const KeyPath& path, std::size_t threads) {
+    if (!json::isArray(value)) failWrongType(path, "an array");
+    std::vector<JsonValue> elements;
+    elements.reserve(json::elementCount(value));
+    json::forEachElement(value, [&](const JsonValue& element) { elements.push_back(element); });
+    std::vector<LACObject> objects(elements.size());
+    const std::size_t pieces = (elements.size() + kObjectsPerPiece - 1) / kObjectsPerPiece;
+    std::vector<std::optional<DecodeFailure>> failures(pieces);
+    shareWork(pieces, threads, [&](std::size_t piece) {
+        const std::size_t end = std::min(elements.size(), (piece + 1) * kObjectsPerPiece);
+        try {
+            for (std::size_t i = piece * kObjectsPerPiece; i < end; ++i) {
+                const KeyPath itemPath = path.element(i);
+                if (json::isNull(elements[i])) failNull(itemPath);
+                objects[i] = toObject(decodeObject(elements[i], itemPath));
+            }
+        } catch (DecodeFailure& failure) {
+            failures[piece] = std::move(failure);
+        }
+    });
+    for (std::optional<DecodeFailure>& failure : failures) {
+        if (failure) throw std::move(*failure);
+    }
+    return objects;
 }
 
-RawCanvas decodeCanvas(const JsonValue& value, const KeyPath& path) {
+RawCanvas decodeCanvas(const JsonValue& value, const KeyPath& path, std::size_t threads) {
     const Members members = decodeMembers(value, path);
     return RawCanvas{
         requiredField(members, path, "index", decodeInteger),
         optionalField(members, path, "name", decodeString),
         requiredField(members, path, "components", decodeArray<decodeComponent>),
-        requiredField(members, path, "obj_list", decodeArray<decodeObjectIntoModel>),
+        requiredField(members, path, "obj_list",
+                      [&](const JsonValue& list, const KeyPath& listPath) {
+                          return decodeObjectList(list, listPath, threads);
+                      }),
     };
 }
 
-RawLACDocument decodeSceneRoot(const JsonValue& value, const KeyPath& path) {
+RawLACDocument decodeSceneRoot(const JsonValue& value, const KeyPath& path, std::size_t threads) {
     const Members members = decodeMembers(value, path);
+    const auto decodeEachCanvas = [&](const JsonValue& list, const KeyPath& listPath) {
+        return decodeArrayWith(list, listPath, [&](const JsonValue& canvas, const KeyPath& canvasPath) {
+            return decodeCanvas(canvas, canvasPath, threads);
+        });
+    };
     return RawLACDocument{
         optionalField(members, path, "Application", decodeString),
         optionalField(members, path, "FileVersion", decodeString),
-        requiredField(members, path, "canvas_list", decodeArray<decodeCanvas>),
+        requiredField(members, path, "canvas_list", decodeEachCanvas),
     };
 }
 
@@ -223,9 +267,8 @@ RawProcessSettings decodeSettingsRoot(const JsonValue& value, const KeyPath& pat
     return RawProcessSettings{requiredField(members, path, "canvas_settings", decodeArray<decodeCanvasSettings>)};
 }
 
-template <typename Record>
-std::variant<Record, JsonDecodeError> decodeFile(std::string bytes,
-                                                 Record (*decodeRoot)(const JsonValue&, const KeyPath&)) {
+template <typename Record, typename DecodeRoot>
+std::variant<Record, JsonDecodeError> decodeFile(std::string bytes, const DecodeRoot& decodeRoot) {
     auto parsed = json::ParsedJson::parse(std::move(bytes));
     if (auto* message = std::get_if<std::string>(&parsed)) return JsonDecodeError{"malformed JSON: " + *message};
     try {
@@ -268,8 +311,10 @@ LACObject::Kind kindOf(RawObject& raw, std::optional<LACObjectType> type) {
 
 }  // namespace
 
-std::variant<RawLACDocument, JsonDecodeError> decodeScene(std::string bytes) {
-    return decodeFile<RawLACDocument>(std::move(bytes), decodeSceneRoot);
+std::variant<RawLACDocument, JsonDecodeError> decodeScene(std::string bytes, std::size_t threads) {
+    return decodeFile<RawLACDocument>(std::move(bytes), [threads](const JsonValue& root, const KeyPath& path) {
+        return decodeSceneRoot(root, path, threads);
+    });
 }
 
 std::variant<RawProcessSettings, JsonDecodeError> decodeProcessSettings(std::string bytes) {

@@ -4,6 +4,7 @@
 // mirror the JSON one to one, and the lenient conversion of those records into
 // the document model.
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -91,8 +92,9 @@ struct JsonDecodeError {
     std::string text;
 };
 
-// Each takes the file's text over and releases it once parsed.
-std::variant<RawLACDocument, JsonDecodeError> decodeScene(std::string bytes);
+// Each takes the file's text over and releases it once parsed. The scene's
+// objects are decoded on up to `threads` threads.
+std::variant<RawLACDocument, JsonDecodeError> decodeScene(std::string bytes, std::size_t threads = 1);
 std::variant<RawProcessSettings, JsonDecodeError> decodeProcessSettings(std::string bytes);
 
 LACComponent toComponent(const RawComponent& raw);

@@ -1,9 +1,11 @@
 #include "reading/lac_reader.h"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 #include "values/input_limits.h"
+#include "values/work_sharing.h"
 #include "reading/json_document.h"
 #include "reading/json_records.h"
 #include "reading/process_config.h"
@@ -156,55 +158,95 @@ std::optional<LACProcessConfig> processConfigOf(GatheredConfig gathered) {
                             std::move(gathered.laserSettings)};
 }
 
-LACDocument readArchive(const zip::Archive& opened) {
+// What is read beside the scene: the project settings, then the
+// configuration files and images. A failure that would have stopped the read
+// in turn is kept, and so is where the read stopped.
+struct SideEntries {
+    std::exception_ptr settingsExtractFailure;
+    std::optional<std::variant<RawProcessSettings, JsonDecodeError>> settings;
+    StoredImages images;
+    GatheredConfig gathered;
+    std::exception_ptr imageFailure;
+};
+
+void readSideEntries(LimitedArchive& archive, SideEntries& side) {
+    std::string settingsBytes;
+    try {
+        settingsBytes = extractEntry(settingsEntry, archive);
+    } catch (const LACReadError&) {
+        side.settingsExtractFailure = std::current_exception();
+        return;
+    }
+    side.settings = decodeProcessSettings(std::move(settingsBytes));
+    if (std::holds_alternative<JsonDecodeError>(*side.settings)) return;
+    try {
+        for (const zip::Entry& entry : archive.archive().entries()) {
+            if (entry.type != zip::EntryType::file) continue;
+            if (isConfigFile(entry.path)) {
+                gatherConfig(archive, entry, side.gathered);
+            } else if (entry.path.starts_with(imageFolder)) {
+                storeImage(archive, entry, side.images);
+            }
+        }
+    } catch (const LACReadError&) {
+        side.imageFailure = std::current_exception();
+    }
+}
+
+LACDocument readArchive(const zip::Archive& opened, std::size_t threads) {
     LimitedArchive archive(opened);
-    // Both required entries are extracted before either is decoded, which
-    // fixes the error a file with several faults reports.
+    // The scene is decoded while the other entries are read beside it, each
+    // in turn as before, so that the limits count them in the same order. The
+    // failure reported is the one a read in turn meets first: both required
+    // entries are extracted before either is decoded.
     std::string sceneBytes = extractEntry(sceneEntry, archive);
-    std::string settingsBytes = extractEntry(settingsEntry, archive);
-    RawLACDocument scene = decodedOrThrow(decodeScene(std::move(sceneBytes)), sceneEntry);
-    const RawProcessSettings settings = decodedOrThrow(decodeProcessSettings(std::move(settingsBytes)), settingsEntry);
+    std::optional<std::variant<RawLACDocument, JsonDecodeError>> decodedScene;
+    SideEntries side;
+    shareWork(2, threads, [&](std::size_t part) {
+        if (part == 0) {
+            decodedScene = decodeScene(std::move(sceneBytes), threads);
+        } else {
+            readSideEntries(archive, side);
+        }
+    });
+    if (side.settingsExtractFailure) std::rethrow_exception(side.settingsExtractFailure);
+    RawLACDocument scene = decodedOrThrow(std::move(*decodedScene), sceneEntry);
+    const RawProcessSettings settings = decodedOrThrow(std::move(*side.settings), settingsEntry);
 
     std::vector<LACCanvas> canvases;
     canvases.reserve(scene.canvasList.size());
     for (RawCanvas& canvas : scene.canvasList) canvases.push_back(toCanvas(std::move(canvas)));
-
-    StoredImages images;
-    GatheredConfig gathered;
-    for (const zip::Entry& entry : opened.entries()) {
-        if (entry.type != zip::EntryType::file) continue;
-        if (isConfigFile(entry.path)) {
-            gatherConfig(archive, entry, gathered);
-        } else if (entry.path.starts_with(imageFolder)) {
-            storeImage(archive, entry, images);
-        }
-    }
+    if (side.imageFailure) std::rethrow_exception(side.imageFailure);
 
     return LACDocument{
         scene.application,
         scene.fileVersion,
         std::move(canvases),
         toProcessSettings(settings),
-        std::move(images.byName),
+        std::move(side.images.byName),
         plateComponentsByCanvas(settings),
-        processConfigOf(std::move(gathered)),
-        std::move(images.namesByNFC),
+        processConfigOf(std::move(side.gathered)),
+        std::move(side.images.namesByNFC),
     };
 }
 
-LACDocument readOpened(std::variant<zip::Archive, zip::ZipError> opened, const std::filesystem::path& location) {
+LACDocument readOpened(std::variant<zip::Archive, zip::ZipError> opened, const std::filesystem::path& location,
+                       std::size_t threads) {
     if (auto* failure = std::get_if<zip::ZipError>(&opened)) {
         throw LACReadError::openFailed(location.string(), failure->text);
     }
-    return readArchive(std::get<zip::Archive>(opened));
+    return readArchive(std::get<zip::Archive>(opened), threads);
 }
 
 }  // namespace
 
-LACDocument read(const std::filesystem::path& file) { return readOpened(zip::Archive::open(file), file); }
+LACDocument read(const std::filesystem::path& file, std::size_t threads) {
+    return readOpened(zip::Archive::open(file), file, threads);
+}
 
-LACDocument readFromMemory(std::string_view archiveBytes, const std::filesystem::path& displayPath) {
-    return readOpened(zip::Archive::openInMemory(archiveBytes), displayPath);
+LACDocument readFromMemory(std::string_view archiveBytes, const std::filesystem::path& displayPath,
+                           std::size_t threads) {
+    return readOpened(zip::Archive::openInMemory(archiveBytes), displayPath, threads);
 }
 
 }  // namespace kerfwright::LACReader

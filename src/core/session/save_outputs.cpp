@@ -42,7 +42,7 @@ std::optional<std::string> sidecarText(const CanvasConversion& conversion, const
 
 LoadedDocument loadDocument(const std::filesystem::path& sourcePath, const OutputProfile& profile,
                             std::size_t threads) {
-    LACDocument document = LACReader::read(sourcePath);
+    LACDocument document = LACReader::read(sourcePath, threads);
     std::vector<CanvasConversion> conversions =
         SVGWriter::convert(document, kConversionMarginMillimeters, profile, threads);
     return LoadedDocument{sourcePath, std::move(document), std::move(conversions), profile};
@@ -186,7 +186,7 @@ std::variant<StreamedSave, std::string> convertAndSaveAll(const std::filesystem:
                                                           const TextFileWriter& write, std::size_t threads) {
     return readOrFailureMessage<StreamedSave>(sourcePath, [&] {
         // The names need every drawing's canvas and plate, known before any is drawn.
-        LoadedDocument loaded{sourcePath, LACReader::read(sourcePath), {}, profile};
+        LoadedDocument loaded{sourcePath, LACReader::read(sourcePath, threads), {}, profile};
         loaded.conversions = SVGWriter::plannedConversions(loaded.document);
         StreamedSave streamed{saveAllFileNames(loaded), {}, {}};
         bool writing = true;

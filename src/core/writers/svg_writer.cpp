@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "values/work_sharing.h"
 #include "text/number_text.h"
 #include "text/svg_format.h"
 #include "writers/image_emitter.h"
@@ -145,19 +146,24 @@ std::size_t distinctCanvasCount(const std::vector<CanvasConversion>& all) {
 
 void SVGWriter::convertEach(const LACDocument& document, double margin, const OutputProfile& profile,
                             std::size_t threads, const std::function<void(CanvasConversion&&)>& take) {
-    DrawingResolver::resolveEach(document, margin, threads, [&](Drawing&& drawing) {
-        std::string svg = documentOf(drawing, profile);
-        take(CanvasConversion{
-            .canvasIndex = drawing.canvasIndex,
-            .canvasName = std::move(drawing.canvasName),
-            .plateIndex = drawing.plateIndex,
-            .totalPlatesInCanvas = drawing.totalPlatesInCanvas,
-            .svg = std::move(svg),
-            .layerCounts = std::move(drawing.layerCounts),
-            .warnings = std::move(drawing.warnings),
-            .bounds = drawing.bounds,
+    // With more than one thread, a drawing's text is written out and handed
+    // over while the next drawing is resolved.
+    consumeAlongside<Drawing>(
+        threads,
+        [&](const auto& hand) { DrawingResolver::resolveEach(document, margin, threads, hand); },
+        [&](Drawing&& drawing) {
+            std::string svg = documentOf(drawing, profile);
+            take(CanvasConversion{
+                .canvasIndex = drawing.canvasIndex,
+                .canvasName = std::move(drawing.canvasName),
+                .plateIndex = drawing.plateIndex,
+                .totalPlatesInCanvas = drawing.totalPlatesInCanvas,
+                .svg = std::move(svg),
+                .layerCounts = std::move(drawing.layerCounts),
+                .warnings = std::move(drawing.warnings),
+                .bounds = drawing.bounds,
+            });
         });
-    });
 }
 
 std::vector<CanvasConversion> SVGWriter::convert(const LACDocument& document, double margin,

@@ -39,7 +39,8 @@ std::vector<CanvasConversion> convert(const LACDocument& document, double margin
                                       std::size_t threads = 1);
 
 // The same conversions, each handed over as soon as it is made, so that only
-// one drawing's text need be held at a time.
+// one drawing's text need be held at a time. `take` is called in order, one
+// call at a time; with more than one thread, on a thread of its own.
 void convertEach(const LACDocument& document, double margin, const OutputProfile& profile, std::size_t threads,
                  const std::function<void(CanvasConversion&&)>& take);
 

@@ -1,0 +1,148 @@
+#pragma once
+// Work shared between threads so that what it makes does not depend on their
+// number: the items of a list run at once, each writing only its own results;
+// or a sequence of values is made on one thread and consumed, in order, on
+// another.
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#ifndef KERFWRIGHT_NO_THREADS
+#include <condition_variable>
+#include <thread>
+#endif
+
+namespace kerfwright {
+
+// A build without threads (the WebAssembly one: a browser gives threads to
+// no page opened from disk) has no second thread to start: there all work
+// runs inline.
+#ifdef KERFWRIGHT_NO_THREADS
+inline constexpr bool kThreadsAvailable = false;
+#else
+inline constexpr bool kThreadsAvailable = true;
+#endif
+
+// Calls `work(i)` for every i below `count` on up to `threads` threads, the
+// calling thread among them. Items are taken in list order, one at a time, by
+// whichever thread is free. The first exception any item throws comes out
+// once all threads have stopped; items not yet started by then are left
+// undone.
+template <class Work>
+void shareWork(std::size_t count, std::size_t threads, const Work& work) {
+    if (!kThreadsAvailable || threads <= 1 || count <= 1) {
+        for (std::size_t i = 0; i < count; ++i) work(i);
+        return;
+    }
+#ifndef KERFWRIGHT_NO_THREADS
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    const auto takeItems = [&] {
+        try {
+            for (std::size_t i = next++; i < count && !failed; i = next++) work(i);
+        } catch (...) {
+            const std::lock_guard lock(failureMutex);
+            if (!failure) failure = std::current_exception();
+            failed = true;
+        }
+    };
+    std::vector<std::thread> helpers;
+    helpers.reserve(std::min(threads, count) - 1);
+    try {
+        while (helpers.size() + 1 < std::min(threads, count)) helpers.emplace_back(takeItems);
+    } catch (...) {
+        // No thread to be had: the ones started and this one do it all.
+    }
+    takeItems();
+    for (std::thread& helper : helpers) helper.join();
+    if (failure) std::rethrow_exception(failure);
+#endif
+}
+
+// Calls `produce(hand)`, which makes values one after another and hands each
+// over by calling `hand(std::move(value))`. With a thread to spare, a second
+// thread calls `consume` on each value, in the order handed, while `produce`
+// goes on to make the next; otherwise `hand` consumes the value itself.
+// Handing over waits until the value before is consumed, so that at most one
+// value is held waiting or being consumed. The values handed over are
+// consumed, and the exception that comes out is the one met first, as when
+// everything runs on one thread: one from `consume` comes out of the next
+// `hand`, or at the end.
+template <class Value, class Produce, class Consume>
+void consumeAlongside(std::size_t threads, const Produce& produce, const Consume& consume) {
+    const auto consumeInline = [&](Value&& value) { consume(std::move(value)); };
+    if (!kThreadsAvailable || threads <= 1) {
+        produce(consumeInline);
+        return;
+    }
+#ifndef KERFWRIGHT_NO_THREADS
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::optional<Value> handed;  // held until consumed
+    bool produced = false;
+    std::exception_ptr failure;
+    const auto consumeEach = [&] {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            changed.wait(lock, [&] { return handed || produced; });
+            if (!handed) return;
+            lock.unlock();
+            try {
+                consume(std::move(*handed));
+            } catch (...) {
+                lock.lock();
+                failure = std::current_exception();
+                handed.reset();
+                changed.notify_all();
+                return;
+            }
+            lock.lock();
+            handed.reset();
+            changed.notify_all();
+        }
+    };
+    std::optional<std::thread> consumer;
+    try {
+        consumer.emplace(consumeEach);
+    } catch (...) {
+        produce(consumeInline);  // no thread to be had
+        return;
+    }
+    // Lets the consumer finish what it holds and stop.
+    const auto finish = [&] {
+        {
+            const std::lock_guard lock(mutex);
+            produced = true;
+        }
+        changed.notify_all();
+        consumer->join();
+    };
+    const auto handOver = [&](Value&& value) {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return !handed || failure; });
+        if (failure) std::rethrow_exception(failure);
+        handed.emplace(std::move(value));
+        lock.unlock();
+        changed.notify_all();
+    };
+    try {
+        produce(handOver);
+    } catch (...) {
+        finish();
+        if (failure) std::rethrow_exception(failure);  // it came first, as inline
+        throw;
+    }
+    finish();
+    if (failure) std::rethrow_exception(failure);
+#endif
+}
+
+}  // namespace kerfwright
