@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "values/huge_pages.h"
+
 namespace kerfwright::json {
 
 namespace {
@@ -152,6 +154,15 @@ std::optional<NumberFault> faultOf(const JsonValue& value) {
     return found->second;
 }
 
+// Room for the parsed values of a text of `length` bytes, as the parser
+// would make it, with the large buffers on huge pages. A failure is left to
+// the parser, which then tries again and reports it.
+void allocateWithHugePages(simdjson::dom::document& document, std::size_t length) {
+    if (document.allocate(length) != simdjson::SUCCESS) return;
+    preferHugePages(document.tape.get(), (length + 3) * sizeof(std::uint64_t));
+    preferHugePages(document.string_buf.get(), 5 * length / 3);
+}
+
 // Parses `text` from `start` into `document` without copying it: the parser's
 // vector loads may read past the end, so the text gets that much zeroed room
 // first. The parser, with its index of the whole text, is gone on return.
@@ -160,6 +171,7 @@ simdjson::error_code parseInPlace(std::string& text, std::size_t start, simdjson
     const std::size_t length = text.size() - start;
     text.resize(text.size() + simdjson::SIMDJSON_PADDING, '\0');
     simdjson::dom::parser parser;
+    allocateWithHugePages(document, length);
     const auto error = parser.parse_into_document(document, text.data() + start, length, false).get(root);
     text.resize(start + length);
     return error;

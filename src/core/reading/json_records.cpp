@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "reading/json_document.h"
+#include "values/huge_pages.h"
 #include "values/work_sharing.h"
 
 namespace kerfwright {
@@ -187,7 +188,10 @@ std::vector<LACObject> decodeObjectList(const JsonValue& value, const KeyPath& p
     std::vector<JsonValue> elements;
     elements.reserve(json::elementCount(value));
     json::forEachElement(value, [&](const JsonValue& element) { elements.push_back(element); });
-    std::vector<LACObject> objects(elements.size());
+    std::vector<LACObject> objects;
+    objects.reserve(elements.size());
+    preferHugePages(objects.data(), objects.capacity() * sizeof(LACObject));
+    objects.resize(elements.size());
     const std::size_t pieces = (elements.size() + kObjectsPerPiece - 1) / kObjectsPerPiece;
     std::vector<std::optional<DecodeFailure>> failures(pieces);
     shareWork(pieces, threads, [&](std::size_t piece) {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <utility>
 
+#include "values/huge_pages.h"
+
 namespace kerfwright {
 
 StoredBytes StoredBytes::plain(std::string content) {
@@ -24,7 +26,10 @@ bool inflateInto(std::string_view stream, std::string& content) {
 
 std::optional<std::string> inflated(const StoredBytes& stored) {
     if (!stored.deflated) return stored.bytes;
-    std::string content(stored.size, '\0');
+    std::string content;
+    content.reserve(stored.size);
+    preferHugePages(content.data(), content.capacity());
+    content.resize(stored.size);
     if (!inflateInto(stored.bytes, content)) return std::nullopt;
     return content;
 }

@@ -7,6 +7,8 @@
 #include <optional>
 #include <utility>
 
+#include "values/huge_pages.h"
+
 namespace kerfwright::zip {
 
 namespace {
@@ -125,6 +127,7 @@ std::variant<std::string, ZipError, TooLarge> readCompressed(::zip* archive, zip
     std::string compressed;
     compressed.reserve(static_cast<std::size_t>(
         std::min({declaredCompressedSize, maxBytes, limits::kEntryBytesHeldWhileMeasuring})));
+    preferHugePages(compressed.data(), compressed.capacity());
     char chunk[chunkSize];
     for (zip_int64_t read; (read = zip_fread(file, chunk, chunkSize)) != 0;) {
         if (read < 0) return ZipError{zip_file_strerror(file)};
@@ -172,6 +175,7 @@ std::optional<WholeEntry> inflateAsDeclared(::zip* archive, zip_uint64_t index, 
     // pads the content (a JSON parser does) need not copy it.
     std::string content;
     content.reserve(static_cast<std::size_t>(stat.size) + chunkSize);
+    preferHugePages(content.data(), content.capacity());
     content.resize(static_cast<std::size_t>(stat.size));
     if (!inflateInto(*stream, content)) return std::nullopt;
     if (libdeflate_crc32(0, content.data(), content.size()) != stat.crc) return std::nullopt;

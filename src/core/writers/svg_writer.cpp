@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "values/huge_pages.h"
 #include "values/work_sharing.h"
 #include "text/number_text.h"
 #include "text/svg_format.h"
@@ -123,6 +124,7 @@ std::size_t expectedLength(const Drawing& drawing) {
 std::string documentOf(Drawing& drawing, const OutputProfile& profile) {
     std::string svg;
     svg.reserve(expectedLength(drawing));
+    preferHugePages(svg.data(), svg.capacity());
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n";
     const bool onPlate = drawing.totalPlatesInCanvas >= 2;
     appendRootStartTag(svg, drawing.bounds, drawing.canvasIndex, onPlate ? std::optional(drawing.plateIndex) : std::nullopt,
