@@ -189,8 +189,7 @@ std::vector<LACObject> decodeObjectList(const JsonValue& value, const KeyPath& p
     elements.reserve(json::elementCount(value));
     json::forEachElement(value, [&](const JsonValue& element) { elements.push_back(element); });
     std::vector<LACObject> objects;
-    objects.reserve(elements.size());
-    preferHugePages(objects.data(), objects.capacity() * sizeof(LACObject));
+    reserveOnHugePages(objects, elements.size());
     objects.resize(elements.size());
     const std::size_t pieces = (elements.size() + kObjectsPerPiece - 1) / kObjectsPerPiece;
     std::vector<std::optional<DecodeFailure>> failures(pieces);

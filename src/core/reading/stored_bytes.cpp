@@ -27,8 +27,7 @@ bool inflateInto(std::string_view stream, std::string& content) {
 std::optional<std::string> inflated(const StoredBytes& stored) {
     if (!stored.deflated) return stored.bytes;
     std::string content;
-    content.reserve(stored.size);
-    preferHugePages(content.data(), content.capacity());
+    reserveOnHugePages(content, stored.size);
     content.resize(stored.size);
     if (!inflateInto(stored.bytes, content)) return std::nullopt;
     return content;

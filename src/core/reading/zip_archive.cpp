@@ -125,9 +125,8 @@ std::variant<std::string, ZipError, TooLarge> readCompressed(::zip* archive, zip
     if (file == nullptr) return ZipError{errorText(zip_get_error(archive))};
     const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, zip_fclose);
     std::string compressed;
-    compressed.reserve(static_cast<std::size_t>(
-        std::min({declaredCompressedSize, maxBytes, limits::kEntryBytesHeldWhileMeasuring})));
-    preferHugePages(compressed.data(), compressed.capacity());
+    const std::uint64_t expected = std::min({declaredCompressedSize, maxBytes, limits::kEntryBytesHeldWhileMeasuring});
+    reserveOnHugePages(compressed, static_cast<std::size_t>(expected));
     char chunk[chunkSize];
     for (zip_int64_t read; (read = zip_fread(file, chunk, chunkSize)) != 0;) {
         if (read < 0) return ZipError{zip_file_strerror(file)};
@@ -174,8 +173,7 @@ std::optional<WholeEntry> inflateAsDeclared(::zip* archive, zip_uint64_t index, 
     // A little room past the end, as streaming leaves, so that a reader that
     // pads the content (a JSON parser does) need not copy it.
     std::string content;
-    content.reserve(static_cast<std::size_t>(stat.size) + chunkSize);
-    preferHugePages(content.data(), content.capacity());
+    reserveOnHugePages(content, static_cast<std::size_t>(stat.size) + chunkSize);
     content.resize(static_cast<std::size_t>(stat.size));
     if (!inflateInto(*stream, content)) return std::nullopt;
     if (libdeflate_crc32(0, content.data(), content.size()) != stat.crc) return std::nullopt;

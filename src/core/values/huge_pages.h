@@ -14,4 +14,12 @@ namespace kerfwright {
 // this does nothing.
 void preferHugePages(void* data, std::size_t size);
 
+// Reserves room for `count` elements in a string or vector about to be
+// filled, on huge pages where the system gives them.
+template <class Container>
+void reserveOnHugePages(Container& container, std::size_t count) {
+    container.reserve(count);
+    preferHugePages(container.data(), container.capacity() * sizeof(*container.data()));
+}
+
 }  // namespace kerfwright

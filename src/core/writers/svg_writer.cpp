@@ -123,8 +123,7 @@ std::size_t expectedLength(const Drawing& drawing) {
 // The SVG document of one drawing; its path data is moved out as written.
 std::string documentOf(Drawing& drawing, const OutputProfile& profile) {
     std::string svg;
-    svg.reserve(expectedLength(drawing));
-    preferHugePages(svg.data(), svg.capacity());
+    reserveOnHugePages(svg, expectedLength(drawing));
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n";
     const bool onPlate = drawing.totalPlatesInCanvas >= 2;
     appendRootStartTag(svg, drawing.bounds, drawing.canvasIndex, onPlate ? std::optional(drawing.plateIndex) : std::nullopt,
