@@ -26,7 +26,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <memory>
 #include <numeric>
 #include <optional>
 #include <sstream>
@@ -40,6 +39,7 @@
 #include "geometry/path_parser.h"
 #include "reading/json_records.h"
 #include "reading/lac_reader.h"
+#include "reading/stored_bytes.h"
 #include "reading/zip_archive.h"
 #include "scene/flattener.h"
 #include "writers/image_emitter.h"
@@ -261,8 +261,6 @@ std::uint64_t inflateUsedEntries(const fs::path& archivePath) {
 // The same, each deflated entry read as stored and inflated in one call, as
 // the converter inflates the entries it can hold as they declare.
 std::uint64_t inflateUsedEntriesInOneCall(const fs::path& archivePath) {
-    const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> decompressor(
-        libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
     std::string stored;
     std::string buffer;
     return inflateEachUsedEntry(archivePath, [&](::zip* archive, zip_uint64_t index, const zip_stat_t& stat) {
@@ -270,10 +268,7 @@ std::uint64_t inflateUsedEntriesInOneCall(const fs::path& archivePath) {
         stored.resize(deflated ? stat.comp_size : stat.size);
         buffer.resize(stat.size);
         if (!readEntry(archive, index, deflated ? ZIP_FL_COMPRESSED : 0, stored)) return false;
-        if (deflated && libdeflate_deflate_decompress(decompressor.get(), stored.data(), stored.size(),
-                                                      buffer.data(), buffer.size(), nullptr) != LIBDEFLATE_SUCCESS) {
-            return false;
-        }
+        if (deflated && !inflateInto(stored, buffer)) return false;
         const std::string& content = deflated ? buffer : stored;
         benchmark::DoNotOptimize(content.data());
         return libdeflate_crc32(0, content.data(), content.size()) == stat.crc;
