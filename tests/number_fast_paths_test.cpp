@@ -94,5 +94,21 @@ TEST(NumberFastPaths, ReadNumbersMatchStrtodInTheCLocale) {
     freelocale(cLocale);
 }
 
+// Path data that is all ASCII reads its usual numbers as it finds them; the
+// same data with a trailing no-break space takes the general way.
+TEST(NumberFastPaths, AsciiPathDataReadsAsTheGeneralWay) {
+    Sequence random{3};
+    const char alphabet[] = "0123456789012345678901234567890123456789..--+eE ,MLCZ";
+    for (int i = 0; i < 50000; ++i) {
+        std::string data;
+        const std::size_t length = 1 + random.next() % 40;
+        for (std::size_t k = 0; k < length; ++k) data += alphabet[random.next() % (sizeof alphabet - 1)];
+        const PathParseResult ascii = PathParser::parse(data);
+        const PathParseResult general = PathParser::parse(data + "\u00A0");
+        ASSERT_EQ(ascii.commands, general.commands) << data;
+        ASSERT_EQ(ascii.warnings, general.warnings) << data;
+    }
+}
+
 }  // namespace
 }  // namespace kerfwright

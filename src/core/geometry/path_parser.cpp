@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <type_traits>
 
 #include "text/number_text.h"
 #include "text/unicode.h"
@@ -109,6 +110,24 @@ std::size_t numericScanEnd(std::string_view data, std::size_t start) {
     return cursor.position();
 }
 
+// In data that is all ASCII, the usual number is read in the same pass that
+// finds its end and added as a token: where no exponent follows, the scan
+// above would find the same token and read it as the same value. Gives where
+// the number ends, or nothing, adding nothing, for any other start.
+template <class Characters>
+std::optional<std::size_t> takeShortDecimal(std::string_view data, std::size_t start, std::vector<Token>& tokens) {
+    if constexpr (!std::is_same_v<Characters, AsciiCharacters>) {
+        return std::nullopt;
+    } else {
+        const std::optional<text::ShortDecimal> read = text::readShortDecimal(data.substr(start));
+        if (!read) return std::nullopt;
+        const std::size_t end = start + read->length;
+        if (end < data.size() && (data[end] == 'e' || data[end] == 'E')) return std::nullopt;
+        tokens.push_back({true, {}, read->value});
+        return end;
+    }
+}
+
 template <class Characters>
 std::vector<Token> tokenize(std::string_view data) {
     std::vector<Token> tokens;
@@ -126,6 +145,10 @@ std::vector<Token> tokenize(std::string_view data) {
             cursor.takeLetters();
             tokens.push_back({false, data.substr(position, cursor.position() - position), 0});
             position = cursor.position();
+            continue;
+        }
+        if (const std::optional<std::size_t> end = takeShortDecimal<Characters>(data, position, tokens)) {
+            position = *end;
             continue;
         }
         const std::size_t end = numericScanEnd<Characters>(data, position);

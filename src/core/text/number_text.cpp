@@ -33,19 +33,17 @@ bool isPlainDecimal(std::string_view token) {
 // Digits of a whole number that always fits a double exactly (below 2^53).
 constexpr int kExactDigits = 15;
 
-// The usual path-data number, an optional minus, digits and at most one point
-// with at most fifteen digits in all, read without the general machinery:
-// digits and a power of ten that are both exact doubles make one correctly
-// rounded division, the value strtod gives. Nothing for any other form.
-std::optional<double> parseShortDecimal(std::string_view token) {
-    const bool negative = token.front() == '-';
+}  // namespace
+
+std::optional<ShortDecimal> readShortDecimal(std::string_view text) {
+    const bool negative = !text.empty() && text.front() == '-';
     std::size_t at = negative ? 1 : 0;
     std::int64_t digits = 0;
     int digitCount = 0;
     int fractionDigits = 0;
     bool sawPoint = false;
-    for (; at < token.size(); ++at) {
-        const char c = token[at];
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
         if (c >= '0' && c <= '9') {
             if (++digitCount > kExactDigits) return std::nullopt;
             digits = digits * 10 + (c - '0');
@@ -53,12 +51,21 @@ std::optional<double> parseShortDecimal(std::string_view token) {
         } else if (c == '.' && !sawPoint) {
             sawPoint = true;
         } else {
-            return std::nullopt;
+            break;
         }
     }
     if (digitCount == 0) return std::nullopt;
     const double magnitude = static_cast<double>(digits) / kExactPowersOfTen[fractionDigits];
-    return negative ? -magnitude : magnitude;
+    return ShortDecimal{negative ? -magnitude : magnitude, at};
+}
+
+namespace {
+
+// The whole token as the usual path-data number, or nothing.
+std::optional<double> parseShortDecimal(std::string_view token) {
+    const std::optional<ShortDecimal> read = readShortDecimal(token);
+    if (!read || read->length != token.size()) return std::nullopt;
+    return read->value;
 }
 
 std::optional<double> parsePlainDecimal(std::string_view token) {

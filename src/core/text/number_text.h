@@ -3,6 +3,7 @@
 // a desktop application sets it, after which strtod and printf would read and
 // write "3,5".
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +16,17 @@ namespace kerfwright::text {
 // hexadecimal form after 0x, or inf, infinity, nan in any letter case. Leading
 // white space, an empty text or anything left over gives nothing.
 std::optional<double> parseWholeNumber(std::string_view token);
+
+// The usual path-data number at the start of a text: an optional minus, then
+// digits with at most one point, at most fifteen digits in all, read up to
+// the first other character. Digits and a power of ten that are both exact
+// doubles make one correctly rounded division, the value strtod gives for
+// the same characters. Nothing for any other start, or for more digits.
+struct ShortDecimal {
+    double value;
+    std::size_t length;  // of the characters read
+};
+std::optional<ShortDecimal> readShortDecimal(std::string_view text);
 
 // Appends the integer in plain decimal: an optional "-" and digits.
 void appendInteger(std::string& out, std::int64_t value);
