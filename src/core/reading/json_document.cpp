@@ -262,8 +262,10 @@ std::optional<std::int64_t> truncatedInteger(const JsonValue& value) {
 std::vector<std::pair<std::string_view, JsonValue>> members(const JsonValue& object) {
     std::vector<std::pair<std::string_view, JsonValue>> result;
     if (!isObject(object)) return result;
+    const simdjson::dom::object fields(object.element);
+    result.reserve(fields.size());  // the count the tape keeps: one allocation, not one per doubling
     std::size_t position = object.numberPosition;
-    for (const auto field : simdjson::dom::object(object.element)) {
+    for (const auto field : fields) {
         result.emplace_back(field.key, JsonValue{field.value, position, object.faults});
         if (tracksPositions(object)) position += numberCount(field.value);
     }
