@@ -191,7 +191,8 @@ PathParseWarning unexpectedNumber(double value) {
 }  // namespace
 
 PathParseResult PathParser::parse(std::string_view data) {
-    const std::vector<Token> tokens = isAscii(data) ? tokenize<AsciiCharacters>(data) : tokenize<UnicodeCharacters>(data);
+    const std::vector<Token> tokens =
+        isAscii(data) ? tokenize<AsciiCharacters>(data) : tokenize<UnicodeCharacters>(data);
     PathParseResult result;
     result.commands.reserve(tokens.size() / 2 + 1);
     std::size_t i = 0;
