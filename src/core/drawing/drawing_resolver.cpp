@@ -206,55 +206,71 @@ void addPathWarnings(const ParseNotes& notes, std::int64_t objId, WarningList& w
 
 bool isTooLong(const LACObject::Path& path) { return path.data.size() > limits::kMaxPathDataBytes; }
 
+// What one drawing knows of a path object of its canvas, at the object's
+// place in the canvas's object list, which every placement points into.
+struct PathSlot {
+    std::vector<PathCommand> commands;
+    bool parsed = false;
+    std::size_t uses = 0;  // placements still to draw the commands
+    std::optional<ParseNotes> notes;
+};
+
 // The path data of one drawing, parsed as its placements are drawn. Each
 // object is parsed once and its commands are kept only until its last
 // placement is drawn, so that the commands of a whole drawing are never held
-// at once.
+// at once. The slots are the canvas's, made once for all its drawings: each
+// drawing leaves the slots of its objects empty again for the next.
 class PathParses {
 public:
-    explicit PathParses(const std::vector<FlattenedNode>& nodes) {
-        // Sized once for a placement each, so that neither table rehashes.
-        commands_.reserve(nodes.size());
-        notes_.reserve(nodes.size());
-        for (const FlattenedNode& node : nodes) {
-            if (std::holds_alternative<LACObject::Path>(node.object->kind)) ++commands_[node.object].uses;
+    PathParses(const LACCanvas& canvas, std::vector<PathSlot>& slots, const std::vector<FlattenedNode>& nodes)
+        : objects_(canvas.objects.data()), slots_(slots), nodes_(nodes) {
+        for (const FlattenedNode& node : nodes_) {
+            if (std::holds_alternative<LACObject::Path>(node.object->kind)) ++slotOf(*node.object).uses;
         }
     }
+    ~PathParses() {
+        for (const FlattenedNode& node : nodes_) {
+            if (std::holds_alternative<LACObject::Path>(node.object->kind)) slotOf(*node.object) = PathSlot{};
+        }
+    }
+    PathParses(const PathParses&) = delete;
+    PathParses& operator=(const PathParses&) = delete;
 
     // Calls `draw` with the commands of a placement of this path object,
     // unless its data is too long to parse.
     template <class Draw>
     auto drawWith(const LACObject& object, Draw draw) -> decltype(draw(std::vector<PathCommand>{})) {
         if (isTooLong(std::get<LACObject::Path>(object.kind))) return {};
-        Held& held = commands_[&object];
-        if (!held.parsed) {
-            held.commands = parse(object);
-            held.parsed = true;
+        PathSlot& slot = slotOf(object);
+        if (!slot.parsed) {
+            slot.commands = parse(object);
+            slot.parsed = true;
         }
-        auto result = draw(held.commands);
-        if (held.uses <= 1) {
-            commands_.erase(&object);
+        auto result = draw(slot.commands);
+        if (slot.uses <= 1) {
+            // Its last placement: the commands go, and a placement after
+            // all that were counted would parse them again.
+            std::vector<PathCommand>().swap(slot.commands);
+            slot.parsed = false;
+            slot.uses = 0;
         } else {
-            --held.uses;
+            --slot.uses;
         }
         return result;
     }
 
     // Whether the drawing places this path object more than once.
-    bool isPlacedMoreThanOnce(const LACObject& object) const {
-        const auto found = commands_.find(&object);
-        return found != commands_.end() && found->second.uses > 1;
-    }
+    bool isPlacedMoreThanOnce(const LACObject& object) const { return slotOf(object).uses > 1; }
 
     // What a parse made elsewhere (by a thread that outlined placements
     // ahead) noted of the object, kept as if this had parsed it.
     void keepNotes(const LACObject& object, std::vector<PathParseWarning>&& warnings) {
-        notes_.try_emplace(&object, ParseNotes{std::move(warnings), false});
+        keepFirst(object, ParseNotes{std::move(warnings), false});
     }
 
     // Every placement's path warnings, in the order of the placements.
-    void addWarnings(const std::vector<FlattenedNode>& nodes, WarningList& warnings) {
-        for (const FlattenedNode& node : nodes) {
+    void addWarnings(WarningList& warnings) {
+        for (const FlattenedNode& node : nodes_) {
             if (std::holds_alternative<LACObject::Path>(node.object->kind)) {
                 addPathWarnings(noteOf(*node.object), node.object->id, warnings);
             }
@@ -262,30 +278,35 @@ public:
     }
 
 private:
-    struct Held {
-        std::vector<PathCommand> commands;
-        bool parsed = false;
-        std::size_t uses = 0;  // placements still to draw them
-    };
+    PathSlot& slotOf(const LACObject& object) const {
+        return slots_[static_cast<std::size_t>(&object - objects_)];
+    }
+
+    // The notes of the object's first parse are the ones kept.
+    const ParseNotes& keepFirst(const LACObject& object, ParseNotes&& notes) {
+        std::optional<ParseNotes>& kept = slotOf(object).notes;
+        if (!kept) kept = std::move(notes);
+        return *kept;
+    }
 
     std::vector<PathCommand> parse(const LACObject& object) {
         PathParseResult result = PathParser::parse(std::get<LACObject::Path>(object.kind).data);
-        notes_.try_emplace(&object, ParseNotes{std::move(result.warnings), false});
+        keepFirst(object, ParseNotes{std::move(result.warnings), false});
         return std::move(result.commands);
     }
 
     // The object's notes; an object none of whose placements was drawn is
     // parsed here for its warnings alone.
     const ParseNotes& noteOf(const LACObject& object) {
-        if (const auto found = notes_.find(&object); found != notes_.end()) return found->second;
-        const auto& path = std::get<LACObject::Path>(object.kind);
-        if (isTooLong(path)) return notes_.try_emplace(&object, ParseNotes{{}, true}).first->second;
+        if (const std::optional<ParseNotes>& kept = slotOf(object).notes) return *kept;
+        if (isTooLong(std::get<LACObject::Path>(object.kind))) return keepFirst(object, ParseNotes{{}, true});
         parse(object);
-        return notes_.at(&object);
+        return *slotOf(object).notes;
     }
 
-    std::unordered_map<const LACObject*, Held> commands_;
-    std::unordered_map<const LACObject*, ParseNotes> notes_;
+    const LACObject* objects_;
+    std::vector<PathSlot>& slots_;
+    const std::vector<FlattenedNode>& nodes_;
 };
 
 using Outline = std::optional<PathEmitter::EmittedPath>;
@@ -554,10 +575,10 @@ std::size_t slot(LayerKind layer) { return static_cast<std::size_t>(layer); }
 
 Drawing resolveOne(const LACCanvas& canvas, const LACDocument& document, double margin,
                    const FlattenResult& flattened, std::int64_t plateIndex, std::int64_t totalPlates,
-                   ConversionBudget& budget, std::size_t threads) {
+                   ConversionBudget& budget, std::vector<PathSlot>& pathSlots, std::size_t threads) {
     WarningList warnings(budget);
     addFlattenWarnings(flattened, warnings);
-    PathParses parses(flattened.nodes);
+    PathParses parses(canvas, pathSlots, flattened.nodes);
 
     std::array<std::vector<const FlattenedNode*>, kAllLayerKinds.size()> nodesByLayer;
     std::map<LayerKind, std::int64_t> layerCounts;
@@ -575,7 +596,7 @@ Drawing resolveOne(const LACCanvas& canvas, const LACDocument& document, double 
         if (nodes.empty()) continue;
         layers.push_back(drawLayer(layer, nodes, resolver, parses, budget, threads, content));
     }
-    parses.addWarnings(flattened.nodes, warnings);
+    parses.addWarnings(warnings);
     resolver.addWarnings(warnings);
 
     return Drawing{
@@ -627,9 +648,10 @@ void DrawingResolver::resolveEach(const LACDocument& document, double margin, st
     for (const CanvasPlan& plan : planOf(document)) {
         std::vector<FlattenResult> flattened =
             SceneGraphFlattener::flattenEach(*plan.canvas, document.processSettings, plan.startLists, budget.flatten);
+        std::vector<PathSlot> pathSlots(plan.canvas->objects.size());
         for (std::size_t i = 0; i < flattened.size(); ++i) {
             Drawing drawing = resolveOne(*plan.canvas, document, margin, flattened[i], static_cast<std::int64_t>(i) + 1,
-                                         plan.totalPlates, budget, threads);
+                                         plan.totalPlates, budget, pathSlots, threads);
             if (plan.documentCutShort && i + 1 == flattened.size()) {
                 drawing.warnings.push_back(concatenated("Document cut short after ",
                                                         std::int64_t{limits::kMaxDrawings},
