@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "geometry/path_parser.h"
@@ -31,6 +32,13 @@ struct Sequence {
         return z ^ (z >> 31);
     }
     double unit() { return static_cast<double>(next() >> 11) / 9007199254740992.0; }
+    // One to `longest` characters, each drawn from the alphabet.
+    std::string text(std::size_t longest, std::string_view alphabet) {
+        std::string out;
+        const std::size_t length = 1 + next() % longest;
+        for (std::size_t k = 0; k < length; ++k) out += alphabet[next() % alphabet.size()];
+        return out;
+    }
 };
 
 // The number format spelled out the general way: round to the places, then
@@ -76,11 +84,8 @@ TEST(NumberFastPaths, WrittenNumbersMatchTheGeneralFormat) {
 TEST(NumberFastPaths, ReadNumbersMatchStrtodInTheCLocale) {
     const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     Sequence random{2};
-    const char alphabet[] = "0123456789012345678901234567890123456789..-";
     for (int i = 0; i < 200000; ++i) {
-        std::string token;
-        const std::size_t length = 1 + random.next() % 18;
-        for (std::size_t k = 0; k < length; ++k) token += alphabet[random.next() % (sizeof alphabet - 1)];
+        const std::string token = random.text(18, "0123456789012345678901234567890123456789..-");
         char* end = nullptr;
         const double expected = strtod_l(token.c_str(), &end, cLocale);
         const bool whole = end == token.c_str() + token.size();
@@ -98,11 +103,8 @@ TEST(NumberFastPaths, ReadNumbersMatchStrtodInTheCLocale) {
 // same data with a trailing no-break space takes the general way.
 TEST(NumberFastPaths, AsciiPathDataReadsAsTheGeneralWay) {
     Sequence random{3};
-    const char alphabet[] = "0123456789012345678901234567890123456789..--+eE ,MLCZ";
     for (int i = 0; i < 50000; ++i) {
-        std::string data;
-        const std::size_t length = 1 + random.next() % 40;
-        for (std::size_t k = 0; k < length; ++k) data += alphabet[random.next() % (sizeof alphabet - 1)];
+        const std::string data = random.text(40, "0123456789012345678901234567890123456789..--+eE ,MLCZ");
         const PathParseResult ascii = PathParser::parse(data);
         const PathParseResult general = PathParser::parse(data + "\u00A0");
         ASSERT_EQ(ascii.commands, general.commands) << data;
