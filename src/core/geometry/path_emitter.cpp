@@ -1,9 +1,12 @@
 #include "geometry/path_emitter.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <initializer_list>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <variant>
 
@@ -100,37 +103,44 @@ void includeCubicExtremes(Point2D start, const Cubic& cubic, BoundingBox& box) {
     }
 }
 
+// The longest text of one command: its lead, at most six numbers with
+// blanks between them, and its trail.
+constexpr std::size_t kLongestCommandText = 4 + 6 * (SVGFormat::kLongestNum + 1);
+
 // The text of one outline with what it has drawn so far.
 struct Outline {
     EmittedPath path;
 
-    void appendNumber(double value) { path.allFinite = SVGFormat::appendNum(path.d, value) && path.allFinite; }
-
-    // "x y", without separators around it.
-    void appendPoint(Point2D p) {
-        appendNumber(p.x);
-        path.d += ' ';
-        appendNumber(p.y);
+    // `lead`, the points' numbers "x y" with blanks between, then `trail`:
+    // set in a buffer of its own and appended once, rather than number by
+    // number.
+    void appendCommand(std::string_view lead, std::initializer_list<Point2D> points, std::string_view trail) {
+        std::array<char, kLongestCommandText> text;
+        char* cursor = std::copy(lead.begin(), lead.end(), text.data());
+        for (const Point2D& p : points) {
+            if (&p != points.begin()) *cursor++ = ' ';
+            cursor = putNumber(cursor, p.x);
+            *cursor++ = ' ';
+            cursor = putNumber(cursor, p.y);
+        }
+        cursor = std::copy(trail.begin(), trail.end(), cursor);
+        path.d.append(text.data(), static_cast<std::size_t>(cursor - text.data()));
     }
 
-    // "x y " - the form of every point inside emitted path commands.
-    void appendPointWithBlank(Point2D p) {
-        appendPoint(p);
-        path.d += ' ';
-    }
-
-    void appendCubicPiece(const Cubic& cubic) {
-        path.d += "C ";
-        appendPointWithBlank(cubic.c1);
-        appendPointWithBlank(cubic.c2);
-        appendPointWithBlank(cubic.end);
-    }
+    void appendCubicPiece(const Cubic& cubic) { appendCommand("C ", {cubic.c1, cubic.c2, cubic.end}, " "); }
 
     // A cubic drawn from `start`: its end and the extremes between; the
     // start is for the caller to add.
     void measureCubic(Point2D start, const Cubic& cubic) {
         path.bounds.include(cubic.end);
         includeCubicExtremes(start, cubic, path.bounds);
+    }
+
+private:
+    char* putNumber(char* at, double value) {
+        const SVGFormat::WrittenNum written = SVGFormat::writeNum(at, value);
+        path.allFinite = written.finite && path.allFinite;
+        return written.end;
     }
 };
 
@@ -152,16 +162,14 @@ struct CommandWriter {
 
     void operator()(const PathCommand::MoveTo& move) const {
         const Point2D p = transform.apply(move.point);
-        outline.path.d += "M ";
-        outline.appendPointWithBlank(p);
+        outline.appendCommand("M ", {p}, " ");
         outline.path.bounds.include(p);
         pen.current = p;
         pen.subpathStart = p;
     }
     void operator()(const PathCommand::LineTo& line) const {
         const Point2D p = transform.apply(line.point);
-        outline.path.d += "L ";
-        outline.appendPointWithBlank(p);
+        outline.appendCommand("L ", {p}, " ");
         outline.path.bounds.include(p);
         pen.current = p;
     }
@@ -244,16 +252,10 @@ EmittedPath emitEllipse(double centerX, double centerY, double radiusX, double r
 
     Outline outline;
     outline.path.d.reserve(reservedLength(6, 26));
-    outline.path.d += "M ";
-    outline.appendPoint(mapped[0]);
+    outline.appendCommand("M ", {mapped[0]}, "");
     for (int segment = 0; segment < 4; ++segment) {
         const int first = 1 + 3 * segment;
-        outline.path.d += " C ";
-        outline.appendPoint(mapped[first]);
-        outline.path.d += ' ';
-        outline.appendPoint(mapped[first + 1]);
-        outline.path.d += ' ';
-        outline.appendPoint(mapped[(first + 2) % 12]);
+        outline.appendCommand(" C ", {mapped[first], mapped[first + 1], mapped[(first + 2) % 12]}, "");
     }
     outline.path.d += " Z";
     // The corners of the untransformed bounding rectangle: exact without
@@ -275,23 +277,15 @@ EmittedPath emitCenterPointArc(Point2D p0, Point2D p1, Point2D p2, const Transfo
     outline.path.bounds.include(start);
     outline.path.bounds.include(middle);
     outline.path.bounds.include(end);
-    outline.path.d += "M ";
-    outline.appendPoint(start);
+    outline.appendCommand("M ", {start}, "");
     if (!center) {
-        outline.path.d += " L ";
-        outline.appendPoint(middle);
-        outline.path.d += " L ";
-        outline.appendPoint(end);
+        outline.appendCommand(" L ", {middle}, "");
+        outline.appendCommand(" L ", {end}, "");
         return std::move(outline.path);
     }
     // p1 only fixes the circle; the arc takes the shorter way to p2.
     const Cubic cubic = arcToCubic(start, end, transform.apply(*center));
-    outline.path.d += " C ";
-    outline.appendPoint(cubic.c1);
-    outline.path.d += ' ';
-    outline.appendPoint(cubic.c2);
-    outline.path.d += ' ';
-    outline.appendPoint(cubic.end);
+    outline.appendCommand(" C ", {cubic.c1, cubic.c2, cubic.end}, "");
     outline.measureCubic(start, cubic);
     return std::move(outline.path);
 }

@@ -1,5 +1,6 @@
 #include "text/svg_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -105,21 +106,22 @@ char* writeDigitsBefore(char* end, std::uint64_t value, int count) {
 }
 
 // The text "%g" gives the double nearest to units / 10^Places, written from
-// the integer digits of units alone; false, writing nothing, where those
-// cannot tell: exponent form, a tie when rounding to six digits (which the
-// binary value decides) or a carry when rounding. The double lies so close to
-// the decimal value (within 10^-10 of it below 10^6) that away from a tie
-// both round the same way. A whole value comes out as an integer.
+// the integer digits of units alone at `at`; returns its end, or nullptr,
+// writing nothing, where those cannot tell: exponent form, a tie when
+// rounding to six digits (which the binary value decides) or a carry when
+// rounding. The double lies so close to the decimal value (within 10^-10 of
+// it below 10^6) that away from a tie both round the same way. A whole value
+// comes out as an integer.
 template <int Places>
-bool appendScaledUnits(std::string& out, std::int64_t units) {
+char* writeScaledUnits(char* at, std::int64_t units) {
     constexpr std::uint64_t kUnitsPerWhole = kPowersOfTen[Places];
     const std::uint64_t magnitude = units < 0 ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
     const std::uint64_t whole = magnitude / kUnitsPerWhole;
     std::uint64_t fraction = magnitude % kUnitsPerWhole;
     const int wholeDigits = whole == 0 ? 0 : decimalDigitCount(whole);
-    if (fraction != 0 && wholeDigits > kSignificantDigits) return false;
+    if (fraction != 0 && wholeDigits > kSignificantDigits) return nullptr;
     // Below 10^-4 "%g" turns to exponent form.
-    if (whole == 0 && fraction != 0 && fraction * kPowersOfTen[-kSmallestPlainExponent] < kUnitsPerWhole) return false;
+    if (whole == 0 && fraction != 0 && fraction * kPowersOfTen[-kSmallestPlainExponent] < kUnitsPerWhole) return nullptr;
 
     // A whole value is written with all its digits; only a fraction is cut
     // to six significant digits.
@@ -129,10 +131,10 @@ bool appendScaledUnits(std::string& out, std::int64_t units) {
         const std::uint64_t dropped = kPowersOfTen[excess];
         const std::uint64_t remainder = fraction % dropped;
         fraction /= dropped;
-        if (remainder * 2 == dropped) return false;
+        if (remainder * 2 == dropped) return nullptr;
         if (remainder * 2 > dropped) ++fraction;
         fractionDigits -= excess;
-        if (fraction == kPowersOfTen[fractionDigits]) return false;
+        if (fraction == kPowersOfTen[fractionDigits]) return nullptr;
     }
     // "%g" drops trailing zeros of the fraction, and the point with them.
     while (fractionDigits > 0 && fraction % 10 == 0) {
@@ -140,43 +142,47 @@ bool appendScaledUnits(std::string& out, std::int64_t units) {
         --fractionDigits;
     }
 
-    char text[32];  // sign, at most 19 whole digits, point and fraction
-    char* const end = text + sizeof text;
+    const int signLength = units < 0 ? 1 : 0;
+    const int wholeLength = wholeDigits == 0 ? 1 : wholeDigits;
+    const int fractionLength = fractionDigits > 0 ? 1 + fractionDigits : 0;
+    char* const end = at + signLength + wholeLength + fractionLength;
     char* start = end;
     if (fractionDigits > 0) {
         start = writeDigitsBefore(start, fraction, fractionDigits);
         *--start = '.';
     }
-    start = writeDigitsBefore(start, whole, wholeDigits == 0 ? 1 : wholeDigits);
+    start = writeDigitsBefore(start, whole, wholeLength);
     if (units < 0) *--start = '-';
-    out.append(start, static_cast<std::size_t>(end - start));
-    return true;
+    return end;
 }
 
 // The short way for the usual coordinate: the same rounding and the same text
 // as the general way, without the maths library or printf-style conversion.
-bool appendSmallNum(std::string& out, double value, int precision) {
-    if (precision < 1 || precision > kMostPlaces) return false;
+// It writes at most a sign and fifteen digits, or a sign, six digits and a
+// point.
+constexpr std::size_t kLongestSmallNum = 16;
+
+char* writeSmallNum(char* at, double value, int precision) {
+    if (precision < 1 || precision > kMostPlaces) return nullptr;
     const double scaled = value * powerOfTen(precision);
-    if (!(std::fabs(scaled) < kExactUnitsLimit)) return false;
+    if (!(std::fabs(scaled) < kExactUnitsLimit)) return nullptr;
     const auto units = static_cast<std::int64_t>(roundHalfAway(scaled));
     switch (precision) {
-        case 1: return appendScaledUnits<1>(out, units);
-        case 2: return appendScaledUnits<2>(out, units);
-        case 3: return appendScaledUnits<3>(out, units);
-        case 4: return appendScaledUnits<4>(out, units);
-        default: return appendScaledUnits<5>(out, units);
+        case 1: return writeScaledUnits<1>(at, units);
+        case 2: return writeScaledUnits<2>(at, units);
+        case 3: return writeScaledUnits<3>(at, units);
+        case 4: return writeScaledUnits<4>(at, units);
+        default: return writeScaledUnits<5>(at, units);
     }
 }
 
-}  // namespace
-
-bool appendNum(std::string& out, double value, int precision) {
+// The rest, rare in drawings: exponent form, ties and carries, other
+// precisions, non-finite values.
+bool appendGeneralNum(std::string& out, double value, int precision) {
     if (std::isnan(value)) {
         out += "nan";
         return false;
     }
-    if (appendSmallNum(out, value, precision)) return true;
     const double scale = powerOfTen(precision);
     const double rounded = std::round(value * scale) / scale;
     if (precision < 6 && rounded == std::round(rounded) && fitsInt64(rounded)) {
@@ -186,6 +192,24 @@ bool appendNum(std::string& out, double value, int precision) {
     }
     text::appendPrintfG(out, rounded);
     return std::isfinite(rounded);
+}
+
+}  // namespace
+
+bool appendNum(std::string& out, double value, int precision) {
+    char text[kLongestSmallNum];
+    if (const char* end = writeSmallNum(text, value, precision)) {
+        out.append(text, static_cast<std::size_t>(end - text));
+        return true;
+    }
+    return appendGeneralNum(out, value, precision);
+}
+
+WrittenNum writeNum(char* at, double value) {
+    if (char* end = writeSmallNum(at, value, kPrecision)) return {end, true};
+    std::string text;
+    const bool finite = appendGeneralNum(text, value, kPrecision);
+    return {std::copy(text.begin(), text.end(), at), finite};
 }
 
 double roundedMatrixEntry(double value) { return std::round(value * 1000000.0) / 1000000.0; }

@@ -1,6 +1,7 @@
 #pragma once
 // The one number format and the one attribute escaping of every output.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,6 +16,19 @@ inline constexpr int kPrecision = 4;
 // Returns false when what it wrote is "nan", "inf" or "-inf", which no SVG
 // reader accepts.
 bool appendNum(std::string& out, double value, int precision = kPrecision);
+
+// The longest text appendNum writes: a sign and nineteen digits of a whole
+// number.
+inline constexpr std::size_t kLongestNum = 20;
+
+struct WrittenNum {
+    char* end;
+    bool finite;  // as appendNum's result
+};
+
+// The text appendNum writes at kPrecision, put at `at`, which has room for
+// kLongestNum characters: for setting several numbers in one buffer.
+WrittenNum writeNum(char* at, double value);
 
 // A placement matrix entry rounded to six places, as it is written: "%g" of
 // it, with no whole-number form, so that a tiny negative term stays "-0".
