@@ -105,6 +105,21 @@ char* writeDigitsBefore(char* end, std::uint64_t value, int count) {
     return end;
 }
 
+// value / 10^exponent for an exponent from 1 to kMostPlaces, each by a
+// constant divisor, which the compiler turns into a multiplication: dividing
+// by a divisor known only at run time would be the slowest step of writing
+// a number.
+std::uint64_t divideByPowerOfTen(std::uint64_t value, int exponent) {
+    switch (exponent) {
+        case 1: return value / 10;
+        case 2: return value / 100;
+        case 3: return value / 1000;
+        case 4: return value / 10000;
+        default: return value / 100000;
+    }
+}
+static_assert(kMostPlaces == 5, "divideByPowerOfTen covers every excess of digits up to the places written");
+
 // The text "%g" gives the double nearest to units / 10^Places, written from
 // the integer digits of units alone at `at`; returns its end, or nullptr,
 // writing nothing, where those cannot tell: exponent form, a tie when
@@ -129,8 +144,9 @@ char* writeScaledUnits(char* at, std::int64_t units) {
     const int excess = wholeDigits + fractionDigits - kSignificantDigits;
     if (fraction != 0 && excess > 0) {
         const std::uint64_t dropped = kPowersOfTen[excess];
-        const std::uint64_t remainder = fraction % dropped;
-        fraction /= dropped;
+        const std::uint64_t kept = divideByPowerOfTen(fraction, excess);
+        const std::uint64_t remainder = fraction - kept * dropped;
+        fraction = kept;
         if (remainder * 2 == dropped) return nullptr;
         if (remainder * 2 > dropped) ++fraction;
         fractionDigits -= excess;
