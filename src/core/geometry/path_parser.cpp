@@ -128,9 +128,9 @@ std::optional<std::size_t> takeShortDecimal(std::string_view data, std::size_t s
     }
 }
 
+// Fills `tokens`, which comes empty.
 template <class Characters>
-std::vector<Token> tokenize(std::string_view data) {
-    std::vector<Token> tokens;
+void tokenize(std::string_view data, std::vector<Token>& tokens) {
     // A rough guess at the token count of typical path data.
     tokens.reserve(data.size() / 4 + 1);
     std::size_t position = 0;
@@ -162,8 +162,11 @@ std::vector<Token> tokenize(std::string_view data) {
         }
         position = end;
     }
-    return tokens;
 }
+
+// The most tokens a thread keeps for the next parse: 4 MiB, those of some
+// 18,000 cubic commands.
+constexpr std::size_t kMostTokensKept = 131072;
 
 // Operand count of a command, or -1 for a letter run that is no command.
 int arityFor(std::string_view letters) {
@@ -188,11 +191,8 @@ PathParseWarning unexpectedNumber(double value) {
     return {PathParseWarning::UnexpectedToken{"number(" + text::describeNumber(value) + ")"}};
 }
 
-}  // namespace
-
-PathParseResult PathParser::parse(std::string_view data) {
-    const std::vector<Token> tokens =
-        isAscii(data) ? tokenize<AsciiCharacters>(data) : tokenize<UnicodeCharacters>(data);
+// The commands the tokens make, with the warnings of what they cannot.
+PathParseResult commandsOf(const std::vector<Token>& tokens) {
     PathParseResult result;
     result.commands.reserve(tokens.size() / 2 + 1);
     std::size_t i = 0;
@@ -222,6 +222,23 @@ PathParseResult PathParser::parse(std::string_view data) {
         result.commands.push_back(buildCommand(token.letters, operands));
         i += 1 + static_cast<std::size_t>(arity);
     }
+    return result;
+}
+
+}  // namespace
+
+PathParseResult PathParser::parse(std::string_view data) {
+    // Each thread keeps its token list from one parse to the next, rather
+    // than allocating one for each, but not the large list of a long path.
+    thread_local std::vector<Token> tokens;
+    tokens.clear();
+    if (isAscii(data)) {
+        tokenize<AsciiCharacters>(data, tokens);
+    } else {
+        tokenize<UnicodeCharacters>(data, tokens);
+    }
+    PathParseResult result = commandsOf(tokens);
+    if (tokens.capacity() > kMostTokensKept) tokens = {};
     return result;
 }
 
