@@ -281,10 +281,10 @@ std::variant<Record, JsonDecodeError> decodeFile(std::string bytes, const Decode
     }
 }
 
-std::vector<LACComponent> toComponents(const std::vector<RawComponent>& raw) {
+std::vector<LACComponent> toComponents(std::vector<RawComponent> raw) {
     std::vector<LACComponent> components;
     components.reserve(raw.size());
-    for (const RawComponent& component : raw) components.push_back(toComponent(component));
+    for (RawComponent& component : raw) components.push_back(toComponent(std::move(component)));
     return components;
 }
 
@@ -307,7 +307,7 @@ LACObject::Kind kindOf(RawObject& raw, std::optional<LACObjectType> type) {
             };
         case LACObjectType::attachedGroup:
         case LACObjectType::modelGroup:
-            return LACObject::Group{toComponents(raw.components.value_or(std::vector<RawComponent>{}))};
+            return LACObject::Group{toComponents(std::move(raw.components).value_or(std::vector<RawComponent>{}))};
     }
     return LACObject::Unknown{};
 }
@@ -324,7 +324,7 @@ std::variant<RawProcessSettings, JsonDecodeError> decodeProcessSettings(std::str
     return decodeFile<RawProcessSettings>(std::move(bytes), decodeSettingsRoot);
 }
 
-LACComponent toComponent(const RawComponent& raw) { return LACComponent{raw.objId, raw.transform}; }
+LACComponent toComponent(RawComponent raw) { return LACComponent{raw.objId, std::move(raw.transform)}; }
 
 LACObject toObject(RawObject raw) {
     const std::optional<LACObjectType> type = lacObjectTypeFromText(raw.type);
@@ -341,7 +341,7 @@ LACObject toObject(RawObject raw) {
 }
 
 LACCanvas toCanvas(RawCanvas raw) {
-    return LACCanvas{raw.index, std::move(raw.name).value_or(""), toComponents(raw.components),
+    return LACCanvas{raw.index, std::move(raw.name).value_or(""), toComponents(std::move(raw.components)),
                      std::move(raw.objects)};
 }
 

@@ -97,7 +97,7 @@ struct JsonDecodeError {
 std::variant<RawLACDocument, JsonDecodeError> decodeScene(std::string bytes, std::size_t threads = 1);
 std::variant<RawProcessSettings, JsonDecodeError> decodeProcessSettings(std::string bytes);
 
-LACComponent toComponent(const RawComponent& raw);
+LACComponent toComponent(RawComponent raw);
 LACObject toObject(RawObject raw);
 LACCanvas toCanvas(RawCanvas raw);
 LACProcessSettings toProcessSettings(const RawProcessSettings& raw);
