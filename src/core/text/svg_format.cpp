@@ -136,7 +136,9 @@ char* writeScaledUnits(char* at, std::int64_t units) {
     const int wholeDigits = whole == 0 ? 0 : decimalDigitCount(whole);
     if (fraction != 0 && wholeDigits > kSignificantDigits) return nullptr;
     // Below 10^-4 "%g" turns to exponent form.
-    if (whole == 0 && fraction != 0 && fraction * kPowersOfTen[-kSmallestPlainExponent] < kUnitsPerWhole) return nullptr;
+    if (whole == 0 && fraction != 0 && fraction * kPowersOfTen[-kSmallestPlainExponent] < kUnitsPerWhole) {
+        return nullptr;
+    }
 
     // A whole value is written with all its digits; only a fraction is cut
     // to six significant digits.
