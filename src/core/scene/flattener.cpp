@@ -1,6 +1,8 @@
 #include "scene/flattener.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -13,27 +15,72 @@ namespace kerfwright {
 
 namespace {
 
-using ObjectTable = std::unordered_map<std::int64_t, const LACObject*>;
+// The objects of a canvas by id. Ids are mostly numbered densely, from 1 or
+// so, and then a vector indexed by id finds an object in one step, without
+// the hashing, the allocation per object and the scattered nodes of a hash
+// map; ids spread more thinly than that are hashed. A repeated id reaches the
+// first object with it, the same one LACCanvas::object returns.
+class ObjectTable {
+public:
+    explicit ObjectTable(const std::vector<LACObject>& objects) {
+        if (objects.empty()) return;
+        const auto [lowest, highest] = std::minmax_element(
+            objects.begin(), objects.end(), [](const LACObject& a, const LACObject& b) { return a.id < b.id; });
+        // Unsigned, so that ids at both ends of the 64-bit range cannot overflow.
+        const std::uint64_t span = offset(highest->id, lowest->id);
+        if (span < kDenseSlack + 2 * objects.size()) {
+            lowestId_ = lowest->id;
+            dense_.assign(span + 1, nullptr);
+            for (const LACObject& object : objects) {
+                const LACObject*& slot = dense_[offset(object.id, lowestId_)];
+                if (slot == nullptr) slot = &object;
+            }
+            return;
+        }
+        sparse_.reserve(objects.size());
+        for (const LACObject& object : objects) sparse_.emplace(object.id, &object);
+    }
 
-// A repeated id reaches the first object with it, the same one
-// LACCanvas::object returns.
-ObjectTable buildObjectTable(const LACCanvas& canvas) {
-    ObjectTable table;
-    table.reserve(canvas.objects.size());
-    for (const LACObject& object : canvas.objects) table.emplace(object.id, &object);
-    return table;
-}
+    const LACObject* find(std::int64_t id) const {
+        if (!dense_.empty()) {
+            const std::uint64_t at = offset(id, lowestId_);
+            return at < dense_.size() ? dense_[at] : nullptr;
+        }
+        const auto found = sparse_.find(id);
+        return found == sparse_.end() ? nullptr : found->second;
+    }
+
+private:
+    // Unused slots a dense table may have beyond two per object.
+    static constexpr std::uint64_t kDenseSlack = 1024;
+
+    static std::uint64_t offset(std::int64_t id, std::int64_t from) {
+        return static_cast<std::uint64_t>(id) - static_cast<std::uint64_t>(from);
+    }
+
+    std::int64_t lowestId_ = 0;
+    std::vector<const LACObject*> dense_;
+    std::unordered_map<std::int64_t, const LACObject*> sparse_;
+};
 
 // Each component's transform text parsed once, however often the component
 // is walked: a long text reached a million times through repeated groups
-// must not be read a million times. Null for a text that does not parse.
-using TransformCache = std::unordered_map<const LACComponent*, std::optional<Transform2D>>;
+// must not be read a million times. The parses are kept by component list
+// and position, so that a list is looked up once as its walk begins, not
+// once per component.
+struct ParsedTransform {
+    bool parsed = false;
+    std::optional<Transform2D> transform;  // nothing for a text that does not parse
+};
+using ListTransforms = std::vector<ParsedTransform>;
+using TransformCache = std::unordered_map<const std::vector<LACComponent>*, ListTransforms>;
 
 // One component list being walked. Nesting is as deep as the scene's chain of
 // groups, which the file can make arbitrarily long, so the walk keeps its own
 // stack of these on the heap instead of recursing.
 struct Frame {
     const std::vector<LACComponent>* components;
+    ListTransforms* transforms;  // of these components, by position
     std::size_t next;
     Transform2D accumulated;
     const LACObject* group;  // whose components these are; null for the start list
@@ -81,7 +128,14 @@ struct Walk {
             warn(FlattenWarning::Cycle{object.id});
             return;
         }
-        stack.push_back(Frame{&group.components, 0, placement, &object});
+        pushFrame(group.components, placement, &object);
+    }
+
+    void pushFrame(const std::vector<LACComponent>& components, const Transform2D& accumulated,
+                   const LACObject* group) {
+        ListTransforms& parses = transforms[&components];
+        parses.resize(components.size());
+        stack.push_back(Frame{&components, &parses, 0, accumulated, group});
     }
 
     void leaveFrame() {
@@ -89,34 +143,34 @@ struct Walk {
         stack.pop_back();
     }
 
-    const std::optional<Transform2D>& transformOf(const LACComponent& component) {
-        auto [entry, isNew] = transforms.try_emplace(&component);
-        if (isNew) {
+    static const std::optional<Transform2D>& transformOf(const LACComponent& component, ParsedTransform& entry) {
+        if (!entry.parsed) {
             auto parsed = Transform2D::parse(component.transformString);
-            if (const auto* transform = std::get_if<Transform2D>(&parsed)) entry->second = *transform;
+            if (const auto* transform = std::get_if<Transform2D>(&parsed)) entry.transform = *transform;
+            entry.parsed = true;
         }
-        return entry->second;
+        return entry.transform;
     }
 
-    void visit(const LACComponent& component, const Transform2D& accumulated) {
+    void visit(const LACComponent& component, ParsedTransform& cached, const Transform2D& accumulated) {
         if (budget.visits >= limits::kMaxComponentVisits) {
             stop();
             return;
         }
         ++budget.visits;
-        const std::optional<Transform2D>& own = transformOf(component);
+        const std::optional<Transform2D>& own = transformOf(component, cached);
         if (!own) {
             warn(FlattenWarning::BadTransform{component.objId, component.transformString});
             return;
         }
         // The component's own transform acts first, then those above it.
         const Transform2D placement = accumulated.multiplied(*own);
-        const auto found = objects.find(component.objId);
-        if (found == objects.end()) {
+        const LACObject* found = objects.find(component.objId);
+        if (found == nullptr) {
             warn(FlattenWarning::UnresolvedComponent{component.objId});
             return;
         }
-        const LACObject& object = *found->second;
+        const LACObject& object = *found;
         if (const auto* group = std::get_if<LACObject::Group>(&object.kind)) {
             enterGroup(object, *group, placement);
         } else if (std::holds_alternative<LACObject::Unknown>(object.kind)) {
@@ -129,17 +183,17 @@ struct Walk {
     // Depth-first pre-order: a group's components are walked completely
     // before the component after the group.
     void run(const std::vector<LACComponent>& start) {
-        stack.push_back(Frame{&start, 0, Transform2D::identity(), nullptr});
+        pushFrame(start, Transform2D::identity(), nullptr);
         while (!stack.empty() && !stopped) {
             Frame& top = stack.back();
             if (top.next == top.components->size()) {
                 leaveFrame();
                 continue;
             }
-            const LACComponent& component = (*top.components)[top.next++];
+            const std::size_t position = top.next++;
             // Copied because entering a group may reallocate the stack.
             const Transform2D accumulated = top.accumulated;
-            visit(component, accumulated);
+            visit((*top.components)[position], (*top.transforms)[position], accumulated);
         }
     }
 };
@@ -160,7 +214,7 @@ std::vector<FlattenResult> flattenEach(const LACCanvas& canvas,
                                        const LACProcessSettings& processSettings,
                                        const std::vector<const std::vector<LACComponent>*>& startLists,
                                        FlattenBudget& budget) {
-    const ObjectTable objects = buildObjectTable(canvas);
+    const ObjectTable objects(canvas.objects);
     TransformCache transforms;
     std::vector<FlattenResult> results;
     results.reserve(startLists.size());
