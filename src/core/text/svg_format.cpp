@@ -1,9 +1,12 @@
 #include "text/svg_format.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <string>
 
@@ -75,124 +78,143 @@ constexpr int kMostPlaces = 5;
 // Units per whole for each number of places, and the steps of rounding to six digits.
 constexpr const auto& kPowersOfTen = text::kIntegerPowersOfTen;
 
-// std::round (halves away from zero) of a value below 2^52 in magnitude,
-// without a call into the maths library: the fraction left after truncating
-// is exact, so comparing it with one half decides exactly as std::round does.
-double roundHalfAway(double value) {
-    const auto truncated = static_cast<double>(static_cast<std::int64_t>(value));
-    const double fraction = value - truncated;
-    if (fraction >= 0.5) return truncated + 1;
-    if (fraction <= -0.5) return truncated - 1;
-    return truncated;
+// The whole number of units nearest a scaled value below 2^52 in magnitude,
+// halves away from zero as std::round rounds, without a call into the maths
+// library: the fraction left after truncating is exact, so comparing it with
+// one half decides exactly as std::round does. The comparisons are added
+// rather than branched on, since whether a coordinate rounds up is as good as
+// random.
+std::int64_t roundedUnits(double scaled) {
+    const auto truncated = static_cast<std::int64_t>(scaled);
+    const double fraction = scaled - static_cast<double>(truncated);
+    return truncated + (fraction >= 0.5) - (fraction <= -0.5);
 }
 
-int decimalDigitCount(std::uint64_t value) {
-    int count = 1;
-    while (value >= 10) {
-        value /= 10;
-        ++count;
+// The short way writes whole parts of up to six digits, all that "%g" shows
+// without an exponent.
+constexpr std::uint32_t kWholeLimit = 1000000;
+
+// "00" to "99", for writing digits two at a time.
+struct DigitPairs {
+    std::array<char, 200> text{};
+    constexpr DigitPairs() {
+        for (int i = 0; i < 100; ++i) {
+            text[2 * i] = static_cast<char>('0' + i / 10);
+            text[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
     }
-    return count;
+};
+constexpr DigitPairs kDigitPairs;
+
+std::uint64_t twoDigits(std::uint32_t value) {
+    std::uint16_t digits;
+    std::memcpy(&digits, kDigitPairs.text.data() + 2 * value, sizeof digits);
+    return digits;
 }
 
-// Writes the last `count` decimal digits of the value, leading zeros
-// included, so that they end just before `end`; returns where they start.
-char* writeDigitsBefore(char* end, std::uint64_t value, int count) {
-    for (int i = 0; i < count; ++i) {
-        *--end = static_cast<char>('0' + value % 10);
-        value /= 10;
+// The six digits of a value below 10^6, leading zeros included, as the low
+// six bytes of a word, the first digit lowest: the order they are stored in.
+std::uint64_t sixDigits(std::uint32_t value) {
+    return twoDigits(value / 10000) | twoDigits(value / 100 % 100) << 16 | twoDigits(value % 100) << 32;
+}
+static_assert(std::endian::native == std::endian::little, "digits are stored from the low byte of a word");
+
+// Decimal digits of a value below 10^6, none for 0; the comparisons do not
+// wait for one another.
+int decimalDigitCount(std::uint32_t value) {
+    return (value >= 1) + (value >= 10) + (value >= 100) + (value >= 1000) + (value >= 10000) + (value >= 100000);
+}
+
+// value / 10^e, for e up to kMostPlaces and any value below 10^kMostPlaces,
+// is (value * kReciprocals[e]) >> kReciprocalShift: a multiplication, where
+// dividing by a divisor known only at run time would be the slowest step of
+// writing a number. With the reciprocal rounded up, the product overshoots
+// value / 10^e by less than value / 2^shift, which stays below 1 / 10^e (the
+// least room value / 10^e leaves below the next whole number) as long as
+// value * 10^e < 2^shift.
+constexpr int kReciprocalShift = 40;
+static_assert(kPowersOfTen[kMostPlaces] * kPowersOfTen[kMostPlaces] < (std::uint64_t{1} << kReciprocalShift),
+              "the reciprocals divide every fraction the short way cuts exactly");
+constexpr std::array<std::uint64_t, kMostPlaces + 1> kReciprocals = [] {
+    std::array<std::uint64_t, kMostPlaces + 1> reciprocals{};
+    for (std::size_t e = 0; e < reciprocals.size(); ++e) {
+        reciprocals[e] = ((std::uint64_t{1} << kReciprocalShift) + kPowersOfTen[e] - 1) / kPowersOfTen[e];
     }
-    return end;
+    return reciprocals;
+}();
+
+std::uint32_t dividedByPowerOfTen(std::uint32_t value, int exponent) {
+    return static_cast<std::uint32_t>((std::uint64_t{value} * kReciprocals[exponent]) >> kReciprocalShift);
 }
 
-// value / 10^exponent for an exponent from 1 to kMostPlaces, each by a
-// constant divisor, which the compiler turns into a multiplication: dividing
-// by a divisor known only at run time would be the slowest step of writing
-// a number.
-std::uint64_t divideByPowerOfTen(std::uint64_t value, int exponent) {
-    switch (exponent) {
-        case 1: return value / 10;
-        case 2: return value / 100;
-        case 3: return value / 1000;
-        case 4: return value / 10000;
-        default: return value / 100000;
-    }
-}
-static_assert(kMostPlaces == 5, "divideByPowerOfTen covers every excess of digits up to the places written");
-
-// The text "%g" gives the double nearest to units / 10^Places, written from
-// the integer digits of units alone at `at`; returns its end, or nullptr,
-// writing nothing, where those cannot tell: exponent form, a tie when
-// rounding to six digits (which the binary value decides) or a carry when
-// rounding. The double lies so close to the decimal value (within 10^-10 of
-// it below 10^6) that away from a tie both round the same way. A whole value
-// comes out as an integer.
+// The text "%g" gives the double nearest to the value rounded to `Places`
+// decimals, written from the integer digits of its units at `at`; returns
+// its end, or nullptr where those cannot tell: a whole part of seven digits
+// or more, exponent form, a tie when rounding to six digits (which the
+// binary value decides) or a carry when rounding. The double lies so close
+// to the decimal value (within 10^-10 of it below 10^6) that away from a tie
+// both round the same way. A whole value comes out as an integer.
+//
+// The digits of the whole part and of the fraction are set as two words and
+// joined around the point, eight bytes stored at once after the sign, so
+// that `at` needs room for nine.
 template <int Places>
-char* writeScaledUnits(char* at, std::int64_t units) {
+char* writeSmallNum(char* at, double value) {
     constexpr std::uint64_t kUnitsPerWhole = kPowersOfTen[Places];
-    const std::uint64_t magnitude = units < 0 ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-    const std::uint64_t whole = magnitude / kUnitsPerWhole;
-    std::uint64_t fraction = magnitude % kUnitsPerWhole;
-    const int wholeDigits = whole == 0 ? 0 : decimalDigitCount(whole);
-    if (fraction != 0 && wholeDigits > kSignificantDigits) return nullptr;
+    const double scaled = value * text::kExactPowersOfTen[Places];
+    if (!(std::fabs(scaled) < kExactUnitsLimit)) return nullptr;
+    const std::int64_t units = roundedUnits(scaled);
+    const bool negative = units < 0;
+    const auto unsignedUnits = static_cast<std::uint64_t>(units);
+    const std::uint64_t magnitude = negative ? 0 - unsignedUnits : unsignedUnits;
+    if (magnitude >= kWholeLimit * kUnitsPerWhole) return nullptr;
+    const auto whole = static_cast<std::uint32_t>(magnitude / kUnitsPerWhole);
+    const auto fraction = static_cast<std::uint32_t>(magnitude - whole * kUnitsPerWhole);
     // Below 10^-4 "%g" turns to exponent form.
     if (whole == 0 && fraction != 0 && fraction * kPowersOfTen[-kSmallestPlainExponent] < kUnitsPerWhole) {
         return nullptr;
     }
 
-    // A whole value is written with all its digits; only a fraction is cut
-    // to six significant digits.
-    int fractionDigits = fraction == 0 ? 0 : Places;
-    const int excess = wholeDigits + fractionDigits - kSignificantDigits;
-    if (fraction != 0 && excess > 0) {
-        const std::uint64_t dropped = kPowersOfTen[excess];
-        const std::uint64_t kept = divideByPowerOfTen(fraction, excess);
-        const std::uint64_t remainder = fraction - kept * dropped;
-        fraction = kept;
-        if (remainder * 2 == dropped) return nullptr;
-        if (remainder * 2 > dropped) ++fraction;
-        fractionDigits -= excess;
-        if (fraction == kPowersOfTen[fractionDigits]) return nullptr;
-    }
-    // "%g" drops trailing zeros of the fraction, and the point with them.
-    while (fractionDigits > 0 && fraction % 10 == 0) {
-        fraction /= 10;
-        --fractionDigits;
-    }
+    // The fraction is cut to the digits six significant ones leave it.
+    const int wholeDigits = decimalDigitCount(whole);
+    const int fractionDigits = std::min(Places, kSignificantDigits - wholeDigits);
+    const int excess = Places - fractionDigits;
+    const auto dropped = static_cast<std::uint32_t>(kPowersOfTen[excess]);
+    std::uint32_t kept = dividedByPowerOfTen(fraction, excess);
+    const std::uint32_t twiceRemainder = 2 * (fraction - kept * dropped);
+    if (twiceRemainder == dropped) return nullptr;
+    kept += twiceRemainder > dropped ? 1 : 0;
+    if (kept == kPowersOfTen[fractionDigits]) return nullptr;
 
-    const int signLength = units < 0 ? 1 : 0;
-    const int wholeLength = wholeDigits == 0 ? 1 : wholeDigits;
-    const int fractionLength = fractionDigits > 0 ? 1 + fractionDigits : 0;
-    char* const end = at + signLength + wholeLength + fractionLength;
-    char* start = end;
-    if (fractionDigits > 0) {
-        start = writeDigitsBefore(start, fraction, fractionDigits);
-        *--start = '.';
-    }
-    start = writeDigitsBefore(start, whole, wholeLength);
-    if (units < 0) *--start = '-';
-    return end;
+    // The kept digits as six, zeros after them; "%g" drops those trailing
+    // zeros, and the point with them when no digit is left.
+    const std::uint64_t fractionText = sixDigits(kept * dropped * static_cast<std::uint32_t>(kPowersOfTen[6 - Places]));
+    const std::uint64_t nonZeroDigits = fractionText ^ 0x303030303030u;
+    const int shownFraction = nonZeroDigits == 0 ? 0 : (std::bit_width(nonZeroDigits) + 7) / 8;
+    const int wholeLength = std::max(wholeDigits, 1);
+    const std::uint64_t text = (sixDigits(whole) >> (8 * (6 - wholeLength))) |
+                               (std::uint64_t{'.'} << (8 * wholeLength)) | (fractionText << (8 * (wholeLength + 1)));
+    *at = '-';
+    at += negative ? 1 : 0;
+    std::memcpy(at, &text, sizeof text);
+    return at + wholeLength + (shownFraction > 0 ? 1 + shownFraction : 0);
 }
 
-// The short way for the usual coordinate: the same rounding and the same text
-// as the general way, without the maths library or printf-style conversion.
-// It writes at most a sign and fifteen digits, or a sign, six digits and a
-// point.
-constexpr std::size_t kLongestSmallNum = 16;
+// The most a short way writes, with the bytes beyond its text it sets.
+constexpr std::size_t kLongestSmallNum = 1 + sizeof(std::uint64_t);
+static_assert(kLongestSmallNum <= kLongestNum, "writeNum's callers leave room for the short way");
 
 char* writeSmallNum(char* at, double value, int precision) {
-    if (precision < 1 || precision > kMostPlaces) return nullptr;
-    const double scaled = value * powerOfTen(precision);
-    if (!(std::fabs(scaled) < kExactUnitsLimit)) return nullptr;
-    const auto units = static_cast<std::int64_t>(roundHalfAway(scaled));
     switch (precision) {
-        case 1: return writeScaledUnits<1>(at, units);
-        case 2: return writeScaledUnits<2>(at, units);
-        case 3: return writeScaledUnits<3>(at, units);
-        case 4: return writeScaledUnits<4>(at, units);
-        default: return writeScaledUnits<5>(at, units);
+        case 1: return writeSmallNum<1>(at, value);
+        case 2: return writeSmallNum<2>(at, value);
+        case 3: return writeSmallNum<3>(at, value);
+        case 4: return writeSmallNum<4>(at, value);
+        case 5: return writeSmallNum<5>(at, value);
+        default: return nullptr;
     }
 }
+static_assert(kMostPlaces == 5, "writeSmallNum has a case for every number of places the short way writes");
 
 // The rest, rare in drawings: exponent form, ties and carries, other
 // precisions, non-finite values.
