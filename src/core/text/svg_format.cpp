@@ -78,16 +78,16 @@ constexpr int kMostPlaces = 5;
 // Units per whole for each number of places, and the steps of rounding to six digits.
 constexpr const auto& kPowersOfTen = text::kIntegerPowersOfTen;
 
-// The whole number of units nearest a scaled value below 2^52 in magnitude,
-// halves away from zero as std::round rounds, without a call into the maths
-// library: the fraction left after truncating is exact, so comparing it with
-// one half decides exactly as std::round does. The comparisons are added
-// rather than branched on, since whether a coordinate rounds up is as good as
-// random.
-std::int64_t roundedUnits(double scaled) {
-    const auto truncated = static_cast<std::int64_t>(scaled);
-    const double fraction = scaled - static_cast<double>(truncated);
-    return truncated + (fraction >= 0.5) - (fraction <= -0.5);
+// The whole number nearest a magnitude below 2^52, halves away from zero as
+// std::round rounds, without a call into the maths library: adding one half
+// and truncating. From one half up the sum is exact, except where it
+// reaches the next power of two; there its rounding moves it by one unit in
+// the magnitude's last place, which cannot carry it to a whole number it
+// did not reach. Below one half the answer is 0, where the sum could still
+// round up to 1 (0.49999999999999994 + 0.5).
+std::uint64_t roundedMagnitude(double magnitude) {
+    if (magnitude < 0.5) return 0;
+    return static_cast<std::uint64_t>(static_cast<std::int64_t>(magnitude + 0.5));
 }
 
 // The short way writes whole parts of up to six digits, all that "%g" shows
@@ -162,11 +162,11 @@ template <int Places>
 char* writeSmallNum(char* at, double value) {
     constexpr std::uint64_t kUnitsPerWhole = kPowersOfTen[Places];
     const double scaled = value * text::kExactPowersOfTen[Places];
-    if (!(std::fabs(scaled) < kExactUnitsLimit)) return nullptr;
-    const std::int64_t units = roundedUnits(scaled);
-    const bool negative = units < 0;
-    const auto unsignedUnits = static_cast<std::uint64_t>(units);
-    const std::uint64_t magnitude = negative ? 0 - unsignedUnits : unsignedUnits;
+    const double scaledMagnitude = std::fabs(scaled);
+    if (!(scaledMagnitude < kExactUnitsLimit)) return nullptr;
+    const std::uint64_t magnitude = roundedMagnitude(scaledMagnitude);
+    // What rounds to 0 is written "0", without a sign.
+    const bool negative = scaled < 0 && magnitude != 0;
     if (magnitude >= kWholeLimit * kUnitsPerWhole) return nullptr;
     const auto whole = static_cast<std::uint32_t>(magnitude / kUnitsPerWhole);
     const auto fraction = static_cast<std::uint32_t>(magnitude - whole * kUnitsPerWhole);
