@@ -345,7 +345,9 @@ void FloorWriting(benchmark::State& state) {
 void conversionOf(benchmark::State& state, const fs::path& project) {
     const fs::path folder = freshFolder("whole");
     for (auto _ : state) {
-        if (!std::holds_alternative<StreamedSave>(convertAndSaveAll(project, {}, folder))) {
+        const auto ignoreWarnings = [](std::size_t, const std::string&, const CanvasConversion&) {};
+        if (!std::holds_alternative<SaveOutcome>(
+                convertAndSaveAll(project, {}, folder, writeTextAtomically, 1, ignoreWarnings))) {
             state.SkipWithError("the conversion failed");
         }
     }

@@ -51,17 +51,16 @@ TextFileWriter stagingInto(std::vector<StagedFile>& staged) {
 InputReport convertOne(const std::filesystem::path& input, const std::optional<std::filesystem::path>& outputFolder,
                        const OutputProfile& profile, std::size_t threads) {
     InputReport report;
-    const auto streamed = convertAndSaveAll(input, profile, outputFolder.value_or(input.parent_path()),
-                                            stagingInto(report.staged), threads);
-    if (const auto* message = std::get_if<std::string>(&streamed)) {
+    const auto saved = convertAndSaveAll(
+        input, profile, outputFolder.value_or(input.parent_path()), stagingInto(report.staged), threads,
+        [&report](std::size_t, const std::string& fileName, const CanvasConversion& conversion) {
+            for (const std::string& warning : conversion.warnings) report.error(fileName + ": " + warning);
+        });
+    if (const auto* message = std::get_if<std::string>(&saved)) {
         report.error(*message);
         return report;
     }
-    const StreamedSave& saved = std::get<StreamedSave>(streamed);
-    for (std::size_t i = 0; i < saved.warnings.size(); ++i) {
-        for (const std::string& warning : saved.warnings[i]) report.error(saved.fileNames[i] + ": " + warning);
-    }
-    report.failureMessage = saved.outcome.failureMessage;
+    report.failureMessage = std::get<SaveOutcome>(saved).failureMessage;
     report.read = true;
     return report;
 }

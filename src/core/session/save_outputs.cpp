@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <exception>
 #include <new>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "reading/lac_reader.h"
@@ -93,10 +94,17 @@ std::vector<std::string> saveAllFileNames(const LoadedDocument& loaded) {
     std::vector<std::string> names;
     names.reserve(loaded.conversions.size());
     std::unordered_set<std::string> used;
+    // The number each proposed name goes on from: every number below it is
+    // taken already, so that many drawings of one name are numbered in one pass.
+    std::unordered_map<std::string, int> nextNumber;
     for (const CanvasConversion& conversion : loaded.conversions) {
         const std::string proposed = filename(conversion, loaded);
         std::string name = proposed;
-        for (int n = 2; used.contains(name); ++n) name = numberedName(proposed, n);
+        if (used.contains(name)) {
+            int& n = nextNumber.try_emplace(proposed, 2).first->second;
+            while (used.contains(name = numberedName(proposed, n))) ++n;
+            ++n;
+        }
         used.insert(name);
         names.push_back(std::move(name));
     }
@@ -159,11 +167,12 @@ bool saveConversion(const LoadedDocument& loaded, const CanvasConversion& conver
 
 }  // namespace
 
-SaveOutcome saveOne(const LoadedDocument& loaded, std::size_t conversionIndex, const std::filesystem::path& svgPath) {
+SaveOutcome saveOne(const LoadedDocument& loaded, std::size_t conversionIndex, const std::filesystem::path& svgPath,
+                    const TextFileWriter& write) {
     SaveOutcome outcome;
     guarded(outcome, [&] {
-        return saveConversion(loaded, loaded.conversions.at(conversionIndex), conversionIndex, svgPath,
-                              writeTextAtomically, outcome);
+        return saveConversion(loaded, loaded.conversions.at(conversionIndex), conversionIndex, svgPath, write,
+                              outcome);
     });
     return outcome;
 }
@@ -180,27 +189,32 @@ SaveOutcome saveAll(const LoadedDocument& loaded, const std::filesystem::path& f
     return outcome;
 }
 
-std::variant<StreamedSave, std::string> convertAndSaveAll(const std::filesystem::path& sourcePath,
-                                                          const OutputProfile& profile,
-                                                          const std::filesystem::path& folder,
-                                                          const TextFileWriter& write, std::size_t threads) {
-    return readOrFailureMessage<StreamedSave>(sourcePath, [&] {
+std::variant<SaveOutcome, std::string> convertAndSaveAll(const std::filesystem::path& sourcePath,
+                                                         const OutputProfile& profile,
+                                                         const std::filesystem::path& folder,
+                                                         const TextFileWriter& write, std::size_t threads,
+                                                         const DrawingSaved& saved) {
+    return readOrFailureMessage<SaveOutcome>(sourcePath, [&] {
         // The names need every drawing's canvas and plate, known before any is drawn.
         LoadedDocument loaded{sourcePath, LACReader::read(sourcePath, threads), {}, profile};
         loaded.conversions = SVGWriter::plannedConversions(loaded.document);
-        StreamedSave streamed{saveAllFileNames(loaded), {}, {}};
+        const std::vector<std::string> names = saveAllFileNames(loaded);
+        SaveOutcome outcome;
         bool writing = true;
-        const auto saveEach = [&](CanvasConversion&& conversion) {
-            const std::size_t index = streamed.warnings.size();
-            streamed.warnings.push_back(std::move(conversion.warnings));
-            if (!writing) return;
-            writing = guarded(streamed.outcome, [&] {
-                return saveConversion(loaded, conversion, index, folder / streamed.fileNames.at(index), write,
-                                      streamed.outcome);
-            });
+        std::size_t index = 0;
+        const auto saveEach = [&](CanvasConversion&& made) {
+            // Only a constant drawing leaves here, and only once its files are written.
+            const CanvasConversion& conversion = made;
+            if (writing) {
+                writing = guarded(outcome, [&] {
+                    return saveConversion(loaded, conversion, index, folder / names.at(index), write, outcome);
+                });
+            }
+            saved(index, names.at(index), conversion);
+            ++index;
         };
         SVGWriter::convertEach(loaded.document, kConversionMarginMillimeters, profile, threads, saveEach);
-        return streamed;
+        return outcome;
     });
 }
 

@@ -74,30 +74,29 @@ struct SaveOutcome {
 
 // Writes one conversion's SVG at `svgPath` and its sidecar beside it. A
 // sidecar that cannot be written fails the save; the SVG written stays.
-SaveOutcome saveOne(const LoadedDocument& loaded, std::size_t conversionIndex, const std::filesystem::path& svgPath);
+SaveOutcome saveOne(const LoadedDocument& loaded, std::size_t conversionIndex, const std::filesystem::path& svgPath,
+                    const TextFileWriter& write = writeTextAtomically);
 
 // Writes every conversion into `folder` under its Save All name, in order,
 // stopping at the first file that cannot be written.
 SaveOutcome saveAll(const LoadedDocument& loaded, const std::filesystem::path& folder,
                     const TextFileWriter& write = writeTextAtomically);
 
-// What converting and saving a project one drawing at a time reports: each
-// drawing's Save All name and warnings, in order, and what was written.
-struct StreamedSave {
-    std::vector<std::string> fileNames;
-    std::vector<std::vector<std::string>> warnings;  // one list per drawing
-    SaveOutcome outcome;
-};
+// Told of each drawing once its files are saved (or, after a failed write,
+// once it is made): its position, its Save All name and the drawing itself,
+// to report its warnings. What was saved can no longer change.
+using DrawingSaved =
+    std::function<void(std::size_t index, const std::string& fileName, const CanvasConversion& conversion)>;
 
 // Reads, converts and writes as loadDocument and then saveAll do, the same
 // files byte for byte, but writes each drawing as soon as it is made and
 // keeps none of their text. After a file that cannot be written the rest are
 // still converted, for their warnings, but not written. A file that cannot be
 // read gives the "Failed to read …" message. Up to `threads` threads convert.
-std::variant<StreamedSave, std::string> convertAndSaveAll(const std::filesystem::path& sourcePath,
-                                                          const OutputProfile& profile,
-                                                          const std::filesystem::path& folder,
-                                                          const TextFileWriter& write = writeTextAtomically,
-                                                          std::size_t threads = 1);
+std::variant<SaveOutcome, std::string> convertAndSaveAll(const std::filesystem::path& sourcePath,
+                                                         const OutputProfile& profile,
+                                                         const std::filesystem::path& folder,
+                                                         const TextFileWriter& write, std::size_t threads,
+                                                         const DrawingSaved& saved);
 
 }  // namespace kerfwright
