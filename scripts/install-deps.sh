@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libzip-dev zlib1g-dev libdeflate-dev
+  libzip-dev zlib1g-dev libdeflate-dev libbz2-dev
   libsimdjson-dev
   libutf8proc-dev
   libcli11-dev

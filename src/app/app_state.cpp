@@ -14,9 +14,9 @@
 namespace kerfwright::app {
 namespace {
 
-Phase phaseAfter(LoadOutcome outcome) {
+Phase phaseAfter(LoadOutcome outcome, bool convertedAgain) {
     if (auto* loaded = std::get_if<std::shared_ptr<const LoadedDocument>>(&outcome)) {
-        return LoadedPhase{std::move(*loaded)};
+        return LoadedPhase{std::move(*loaded), convertedAgain};
     }
     return ErrorPhase{std::move(std::get<std::string>(outcome))};
 }
@@ -35,25 +35,27 @@ LoadOutcome readAndConvert(const std::filesystem::path& location, const OutputPr
     }
 }
 
-AppState::AppState(FileDialogs& dialogs, Loader loader, QObject* parent)
-    : QObject(parent), dialogs_(dialogs), loader_(std::move(loader)) {}
+AppState::AppState(FileDialogs& dialogs, Loader loader, TextFileWriter write, QObject* parent)
+    : QObject(parent), dialogs_(dialogs), loader_(std::move(loader)), write_(std::move(write)) {}
 
 void AppState::setPhase(Phase phase) {
     phase_ = std::move(phase);
     emit phaseChanged();
 }
 
-void AppState::load(const std::filesystem::path& location) {
+void AppState::load(const std::filesystem::path& location) { startLoad(location, false); }
+
+void AppState::startLoad(const std::filesystem::path& location, bool convertedAgain) {
     setPhase(LoadingPhase{location});
     // The worker gets its own copies. The watcher, a child of this state,
     // reports on this state's thread, and goes with the state if the window
     // closes first: the outcome then has nowhere to go and is dropped.
     auto* watcher = new QFutureWatcher<LoadOutcome>(this);
-    connect(watcher, &QFutureWatcher<LoadOutcome>::finished, this, [this, watcher, location] {
+    connect(watcher, &QFutureWatcher<LoadOutcome>::finished, this, [this, watcher, location, convertedAgain] {
         watcher->deleteLater();
         // A loader that throws after all must not take the window with it.
         try {
-            setPhase(phaseAfter(watcher->result()));
+            setPhase(phaseAfter(watcher->result(), convertedAgain));
         } catch (...) {
             setPhase(ErrorPhase{readFailureMessage(location, "Unexpected error")});
         }
@@ -66,7 +68,7 @@ void AppState::setProfile(const OutputProfile& profile) {
     if (profile == profile_) return;
     profile_ = profile;
     emit profileChanged();
-    if (const auto* loaded = std::get_if<LoadedPhase>(&phase_)) load(loaded->loaded->sourcePath);
+    if (const auto* loaded = std::get_if<LoadedPhase>(&phase_)) startLoad(loaded->loaded->sourcePath, true);
 }
 
 void AppState::openFilePanel() {
@@ -79,7 +81,7 @@ void AppState::saveOne(const LoadedDocument& loaded, std::size_t conversionIndex
         loaded.sourcePath.parent_path() / filename(loaded.conversions[conversionIndex], loaded);
     const auto chosen = dialogs_.chooseSvgLocation(proposed);
     if (!chosen) return;
-    showSaveOutcome(kerfwright::saveOne(loaded, conversionIndex, *chosen));
+    showSaveOutcome(kerfwright::saveOne(loaded, conversionIndex, *chosen, write_));
 }
 
 void AppState::saveAll(const LoadedDocument& loaded) {
@@ -87,7 +89,7 @@ void AppState::saveAll(const LoadedDocument& loaded) {
         ConversionSummary::saveAllFolderMessage(loaded.conversions.size(), loaded.profile),
                                               "Save All");
     if (!folder) return;
-    showSaveOutcome(kerfwright::saveAll(loaded, *folder));
+    showSaveOutcome(kerfwright::saveAll(loaded, *folder, write_));
 }
 
 void AppState::showSaveOutcome(const SaveOutcome& outcome) {

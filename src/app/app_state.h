@@ -24,6 +24,9 @@ struct LoadingPhase {
 struct LoadedPhase {
     // Shared so that a view can keep the document it shows while the phase moves on.
     std::shared_ptr<const LoadedDocument> loaded;
+    // The document shown before, converted again with another profile: the
+    // window keeps the drawing chosen and the layers hidden.
+    bool convertedAgain = false;
 };
 struct ErrorPhase {
     std::string message;  // the whole text shown to the user
@@ -54,7 +57,10 @@ class AppState : public QObject {
     Q_OBJECT
 
 public:
-    explicit AppState(FileDialogs& dialogs, Loader loader = readAndConvert, QObject* parent = nullptr);
+    // Saving puts each file where `write` puts it: on disk unless a test
+    // watches the files go by.
+    explicit AppState(FileDialogs& dialogs, Loader loader = readAndConvert,
+                      TextFileWriter write = writeTextAtomically, QObject* parent = nullptr);
 
     const Phase& phase() const { return phase_; }
     void setPhase(Phase phase);
@@ -79,10 +85,12 @@ signals:
     void profileChanged();
 
 private:
+    void startLoad(const std::filesystem::path& location, bool convertedAgain);
     void showSaveOutcome(const SaveOutcome& outcome);
 
     FileDialogs& dialogs_;
     Loader loader_;
+    TextFileWriter write_;
     Phase phase_;
     OutputProfile profile_;
 };

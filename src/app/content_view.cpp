@@ -85,20 +85,23 @@ void ContentView::showPhase() {
 
 QWidget* ContentView::faceForPhase() {
     const Phase& phase = state_.phase();
-    const bool wasShowingDocument = std::exchange(showingDocument_, std::holds_alternative<LoadedPhase>(phase));
     if (const auto* loading = std::get_if<LoadingPhase>(&phase)) return loadingFace(loading->location);
     if (const auto* error = std::get_if<ErrorPhase>(&phase)) return new ErrorView(error->message, state_);
     if (const auto* loaded = std::get_if<LoadedPhase>(&phase)) {
-        // A document coming into view starts at its first drawing; the same
-        // file converted again keeps the drawing chosen.
-        const bool sameFile = loaded->loaded->sourcePath == shownSource_;
-        shownSource_ = loaded->loaded->sourcePath;
-        if (!wasShowingDocument && !sameFile && !loaded->loaded->conversions.empty()) {
-            selection_ = ConversionSummary::idOf(loaded->loaded->conversions.front());
+        // A document coming into view starts at its first drawing with every
+        // layer shown, even when it is the same file opened again; the same
+        // document converted with another profile keeps what was chosen.
+        if (!loaded->convertedAgain) {
+            hidden_.clear();
+            if (!loaded->loaded->conversions.empty()) {
+                selection_ = ConversionSummary::idOf(loaded->loaded->conversions.front());
+            }
         }
-        auto* view = new LoadedView(loaded->loaded, selection_, state_);
+        auto* view = new LoadedView(loaded->loaded, selection_, hidden_, state_);
         connect(view, &LoadedView::selectionChanged, this,
                 [this](ConversionSummary::ConversionId chosen) { selection_ = chosen; });
+        connect(view, &LoadedView::hiddenLayersChanged, this,
+                [this](const std::set<LayerKind>& hidden) { hidden_ = hidden; });
         return view;
     }
     return new EmptyStateView(state_);

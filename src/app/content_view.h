@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "session/conversion_summary.h"
@@ -47,10 +48,9 @@ private:
 
     AppState& state_;
     ConversionSummary::ConversionId selection_;
+    std::set<LayerKind> hidden_;  // layers the preview leaves out
     QVBoxLayout* layout_ = nullptr;
     QWidget* face_ = nullptr;
-    bool showingDocument_ = false;
-    std::filesystem::path shownSource_;  // of the last document shown
 };
 
 }  // namespace kerfwright::app

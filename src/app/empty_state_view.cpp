@@ -5,6 +5,8 @@
 #include <QVBoxLayout>
 
 #include "app_state.h"
+#include "qt_text.h"
+#include "session/interface_texts.h"
 #include "symbols.h"
 #include "text_styles.h"
 
@@ -15,6 +17,18 @@ constexpr int kSpacing = 14;
 constexpr int kSymbolSize = 64;
 constexpr int kSpaceAboveButton = 4;
 
+// The text as rich text: "**" around bold words, "\n" for a line break, and
+// everything else shown as it is.
+QString markedText(std::string_view marked) {
+    const QStringList parts = qtText(marked).split(QStringLiteral("**"));
+    QString html;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0) html += i % 2 == 1 ? QStringLiteral("<b>") : QStringLiteral("</b>");
+        html += parts[i].toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+    }
+    return html;
+}
+
 QLabel* symbolLabel() {
     auto* label = new QLabel;
     label->setPixmap(Symbols::tinted(Symbols::Symbol::dropFile, kSymbolSize, TextStyles::secondaryColor()));
@@ -22,14 +36,13 @@ QLabel* symbolLabel() {
 }
 
 QLabel* titleLabel() {
-    auto* label = new QLabel(QStringLiteral("Kerfwright"));
+    auto* label = new QLabel(qtText(InterfaceTexts::kTitle.text));
     label->setFont(TextStyles::title());
     return label;
 }
 
 QLabel* instructionLabel() {
-    auto* label = new QLabel(QStringLiteral("Drop a <b>.lac</b> file anywhere on this window,<br>"
-                                            "or click below to choose one."));
+    auto* label = new QLabel(markedText(InterfaceTexts::kDropInstruction.text));
     label->setTextFormat(Qt::RichText);
     label->setAlignment(Qt::AlignCenter);
     TextStyles::makeSecondary(*label);
@@ -39,7 +52,7 @@ QLabel* instructionLabel() {
 }  // namespace
 
 EmptyStateView::EmptyStateView(AppState& state, QWidget* parent) : QWidget(parent) {
-    auto* chooseButton = new QPushButton(QStringLiteral("Choose .lac File\u2026"));
+    auto* chooseButton = new QPushButton(qtText(InterfaceTexts::kChooseFile.text));
     TextStyles::makeLarge(*chooseButton);
     connect(chooseButton, &QPushButton::clicked, &state, &AppState::openFilePanel);
 

@@ -9,6 +9,7 @@
 
 #include "app_state.h"
 #include "qt_text.h"
+#include "session/interface_texts.h"
 #include "symbols.h"
 #include "text_styles.h"
 
@@ -28,7 +29,7 @@ QLabel* symbolLabel() {
 }
 
 QLabel* headingLabel() {
-    auto* label = new QLabel(QStringLiteral("Couldn't read that file"));
+    auto* label = new QLabel(qtText(InterfaceTexts::kErrorHeading.text));
     label->setFont(TextStyles::headline());
     return label;
 }
@@ -62,7 +63,7 @@ QScrollArea* messageBox(const std::string& message) {
 }  // namespace
 
 ErrorView::ErrorView(const std::string& message, AppState& state, QWidget* parent) : QWidget(parent) {
-    auto* tryAgainButton = new QPushButton(QStringLiteral("Try Another File"));
+    auto* tryAgainButton = new QPushButton(qtText(InterfaceTexts::kTryAnotherFile.text));
     TextStyles::makeLarge(*tryAgainButton);
     connect(tryAgainButton, &QPushButton::clicked, &state, [&state] { state.setPhase(EmptyPhase{}); });
 

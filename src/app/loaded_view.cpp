@@ -22,16 +22,17 @@
 
 #include "app_state.h"
 #include "qt_text.h"
+#include "session/interface_texts.h"
 #include "svg_preview_view.h"
 #include "symbols.h"
 #include "text/number_text.h"
 #include "text_styles.h"
-#include "writers/sidecar_writer.h"
 
 namespace kerfwright::app {
 namespace {
 
 using ConversionSummary::ConversionId;
+namespace texts = InterfaceTexts;
 using Choose = std::function<void(std::size_t)>;
 
 constexpr int kSidebarSpacing = 16;
@@ -81,14 +82,14 @@ QLabel* fileNameLabel(const LoadedDocument& loaded) {
 }
 
 // Side by side buttons of which one is down, like a segmented control.
-QWidget* segmentedPicker(const std::vector<CanvasConversion>& all, std::size_t selected, const Choose& choose) {
+QWidget* segmentedPicker(const std::vector<DrawingDescription>& all, std::size_t selected, const Choose& choose) {
     auto* picker = new QWidget;
     auto* segments = new QHBoxLayout(picker);
     segments->setContentsMargins(0, 0, 0, 0);
     segments->setSpacing(0);
     auto* group = new QButtonGroup(picker);
     for (std::size_t i = 0; i < all.size(); ++i) {
-        auto* segment = new QPushButton(qtText(ConversionSummary::label(all[i], all)));
+        auto* segment = new QPushButton(qtText(all[i].label));
         segment->setCheckable(true);
         segment->setChecked(i == selected);
         segment->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -100,19 +101,19 @@ QWidget* segmentedPicker(const std::vector<CanvasConversion>& all, std::size_t s
     return picker;
 }
 
-QWidget* popUpPicker(const std::vector<CanvasConversion>& all, std::size_t selected, const Choose& choose) {
+QWidget* popUpPicker(const std::vector<DrawingDescription>& all, std::size_t selected, const Choose& choose) {
     auto* picker = new QComboBox;
-    for (const CanvasConversion& conversion : all) picker->addItem(qtText(ConversionSummary::label(conversion, all)));
+    for (const DrawingDescription& drawing : all) picker->addItem(qtText(drawing.label));
     picker->setCurrentIndex(static_cast<int>(selected));
     QObject::connect(picker, &QComboBox::activated, picker,
                      [choose](int index) { choose(static_cast<std::size_t>(index)); });
     return picker;
 }
 
-QWidget* picker(const std::vector<CanvasConversion>& all, std::size_t selected, const Choose& choose) {
-    QWidget* result = ConversionSummary::pickerStyle(all.size()) == ConversionSummary::PickerStyle::segmented
-                          ? segmentedPicker(all, selected, choose)
-                          : popUpPicker(all, selected, choose);
+QWidget* picker(const DocumentDescription& description, std::size_t selected, const Choose& choose) {
+    QWidget* result = description.pickerStyle == ConversionSummary::PickerStyle::segmented
+                          ? segmentedPicker(description.drawings, selected, choose)
+                          : popUpPicker(description.drawings, selected, choose);
     result->setObjectName(QStringLiteral("conversionPicker"));
     return result;
 }
@@ -131,8 +132,7 @@ QPixmap dot(const ConversionSummary::RgbColor& color) {
 }
 
 // Lines of the settings summary as the sidecar has them, to read and select.
-QLabel* recordedLabel(std::string lines, const char* objectName) {
-    if (!lines.empty() && lines.back() == '\n') lines.pop_back();
+QLabel* recordedLabel(const std::string& lines, const char* objectName) {
     QLabel* recorded = secondaryLabel(qtText(lines), TextStyles::caption());
     recorded->setObjectName(QString::fromLatin1(objectName));
     recorded->setTextFormat(Qt::PlainText);
@@ -140,65 +140,54 @@ QLabel* recordedLabel(std::string lines, const char* objectName) {
     return recorded;
 }
 
-// What a layer's row needs beyond the layer: how its colour is written, the
-// recorded settings (none without them), and what the preview hides.
+// What a layer's row needs beyond its description: what the preview hides.
 struct LayerRowContext {
-    const OutputProfile& profile;
-    const LACProcessConfig* config;
     const std::set<LayerKind>& hidden;
     std::function<void(LayerKind, bool)> show;
 };
 
 // A layer's row: whether the preview shows it, its dot, name and count, and
 // under it the settings the project recorded for it.
-QWidget* layerRow(LayerKind layer, std::int64_t count, const LayerRowContext& context) {
+QWidget* layerRow(const LayerRowDescription& description, const LayerRowContext& context) {
+    const LayerKind layer = description.layer;
     auto* shown = new QCheckBox(qtText(rawValue(layer)));
     shown->setObjectName(QStringLiteral("showLayer"));
     shown->setFont(TextStyles::callout());
-    shown->setToolTip(QStringLiteral("Show this layer in the preview"));
+    shown->setToolTip(qtText(texts::kShowLayer.text));
     shown->setChecked(!context.hidden.contains(layer));
     QObject::connect(shown, &QCheckBox::toggled, shown, [layer, show = context.show](bool on) { show(layer, on); });
     auto* dotLabel = new QLabel;
     dotLabel->setObjectName(QStringLiteral("layerDot"));
-    dotLabel->setPixmap(dot(ConversionSummary::layerColor(layer, context.profile)));
+    dotLabel->setPixmap(dot(ConversionSummary::colorFromHex(description.colour)));
     QHBoxLayout* line = row(kRowPartSpacing);
     line->addWidget(dotLabel);
     line->addWidget(shown);
     line->addStretch();
-    std::string countText;
-    text::appendInteger(countText, count);
-    line->addWidget(secondaryLabel(qtText(countText), TextStyles::calloutFixedDigits()));
+    line->addWidget(secondaryLabel(qtText(text::integerText(description.count)), TextStyles::calloutFixedDigits()));
 
     auto* result = new QWidget;
     QVBoxLayout* parts = column(result, kRowSpacing);
     parts->addLayout(line);
-    if (context.config) {
-        parts->addWidget(recordedLabel(SidecarWriter::layerSettings(layer, *context.config), "layerSettings"));
-    }
+    if (description.settings) parts->addWidget(recordedLabel(*description.settings, "layerSettings"));
     return result;
 }
 
-QWidget* layerSummary(const CanvasConversion& conversion, const LayerRowContext& context) {
+QWidget* layerSummary(const DocumentDescription& document, const DrawingDescription& drawing,
+                      const LayerRowContext& context) {
     auto* summary = new QWidget;
     summary->setObjectName(QStringLiteral("layerSummary"));
     QVBoxLayout* rows = column(summary, kRowSpacing);
-    rows->addWidget(label(QStringLiteral("Layers"), TextStyles::subheadlineSemibold()));
-    if (context.config) {
-        const std::string source = SidecarWriter::materialAndMachine(*context.config);
-        if (!source.empty()) rows->addWidget(recordedLabel(source, "materialAndMachine"));
-    }
-    for (const auto& [layer, count] : ConversionSummary::layerRows(conversion)) {
-        rows->addWidget(layerRow(layer, count, context));
-    }
+    rows->addWidget(label(qtText(texts::kLayersHeading.text), TextStyles::subheadlineSemibold()));
+    if (document.materialAndMachine) rows->addWidget(recordedLabel(*document.materialAndMachine, "materialAndMachine"));
+    for (const LayerRowDescription& layer : drawing.layers) rows->addWidget(layerRow(layer, context));
     return summary;
 }
 
-QLayout* boundsRow(const CanvasConversion& conversion) {
-    QLabel* size = secondaryLabel(qtText(ConversionSummary::sizeText(conversion.bounds)),
-                                  TextStyles::calloutFixedDigits());
+QLayout* boundsRow(const DrawingDescription& drawing) {
+    QLabel* size = secondaryLabel(qtText(drawing.size), TextStyles::calloutFixedDigits());
     size->setObjectName(QStringLiteral("boundsText"));
     QHBoxLayout* layout = row(kRowPartSpacing);
-    layout->addWidget(label(QStringLiteral("Bounds"), TextStyles::subheadlineSemibold()));
+    layout->addWidget(label(qtText(texts::kBoundsHeading.text), TextStyles::subheadlineSemibold()));
     layout->addStretch();
     layout->addWidget(size);
     return layout;
@@ -207,7 +196,7 @@ QLayout* boundsRow(const CanvasConversion& conversion) {
 QLayout* warningsHeading() {
     auto* symbol = new QLabel;
     symbol->setPixmap(Symbols::tinted(Symbols::Symbol::warning, kWarningSymbolSize, Symbols::warningColor()));
-    QLabel* text = label(QStringLiteral("Warnings"), TextStyles::subheadlineSemibold());
+    QLabel* text = label(qtText(texts::kWarningsHeading.text), TextStyles::subheadlineSemibold());
     QPalette palette = text->palette();
     palette.setColor(QPalette::WindowText, Symbols::warningColor());
     text->setPalette(palette);
@@ -218,13 +207,13 @@ QLayout* warningsHeading() {
     return layout;
 }
 
-QWidget* warningsBlock(const CanvasConversion& conversion) {
+QWidget* warningsBlock(const DrawingDescription& drawing) {
     auto* block = new QWidget;
     block->setObjectName(QStringLiteral("warningsBlock"));
     QVBoxLayout* items = column(block, kRowSpacing);
     items->addLayout(warningsHeading());
-    for (const std::string& warning : conversion.warnings) {
-        QLabel* item = secondaryLabel(QStringLiteral("\u2022 ") + qtText(warning), TextStyles::caption());
+    for (const std::string& warning : drawing.warnings) {
+        QLabel* item = secondaryLabel(qtText(std::string(texts::kWarningBullet.text) + warning), TextStyles::caption());
         item->setTextFormat(Qt::PlainText);
         item->setWordWrap(true);
         items->addWidget(item);
@@ -240,16 +229,21 @@ QPushButton* button(const QString& text, bool large) {
 }
 
 QWidget* noContent() {
-    QLabel* text = secondaryLabel(QStringLiteral("No content"), QGuiApplication::font());
+    QLabel* text = secondaryLabel(qtText(texts::kNoContent.text), QGuiApplication::font());
     text->setAlignment(Qt::AlignCenter);
     return text;
 }
 
 }  // namespace
 
-LoadedView::LoadedView(std::shared_ptr<const LoadedDocument> loaded, ConversionId selection, AppState& state,
-                       QWidget* parent)
-    : QWidget(parent), loaded_(std::move(loaded)), selection_(selection), state_(state) {
+LoadedView::LoadedView(std::shared_ptr<const LoadedDocument> loaded, ConversionId selection,
+                       std::set<LayerKind> hidden, AppState& state, QWidget* parent)
+    : QWidget(parent),
+      loaded_(std::move(loaded)),
+      description_(describe(*loaded_)),
+      selection_(selection),
+      state_(state),
+      hidden_(std::move(hidden)) {
     // The drawing's description scrolls; the output choice and the buttons
     // below it stay in view.
     auto* scrolled = new QScrollArea;
@@ -300,6 +294,7 @@ void LoadedView::select(std::size_t index) {
 void LoadedView::showLayer(LayerKind layer, bool shown) {
     if (shown) hidden_.erase(layer);
     else hidden_.insert(layer);
+    emit hiddenLayersChanged(hidden_);
     if (const auto index = currentIndex()) showInPreview(*index, SvgPreviewView::Placement::keep);
 }
 
@@ -328,8 +323,8 @@ QWidget* LoadedView::previewPane() {
         onKeys({key}, zoom);
         bar->addWidget(zoomer);
     };
-    zoomButton(QStringLiteral("Fit"), QKeySequence(Qt::CTRL | Qt::Key_0), &SvgPreviewView::fit);
-    zoomButton(QStringLiteral("Actual size"), QKeySequence(Qt::CTRL | Qt::Key_1), &SvgPreviewView::showActualSize);
+    zoomButton(qtText(texts::kFit.text), QKeySequence(Qt::CTRL | Qt::Key_0), &SvgPreviewView::fit);
+    zoomButton(qtText(texts::kActualSize.text), QKeySequence(Qt::CTRL | Qt::Key_1), &SvgPreviewView::showActualSize);
     // Ctrl+= is Ctrl++ without the Shift key.
     onKeys({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}, &SvgPreviewView::zoomIn);
     onKeys({QKeySequence::ZoomOut}, &SvgPreviewView::zoomOut);
@@ -343,12 +338,11 @@ QWidget* LoadedView::sidebar() {
     sidebarColumn_ = column(bar, kSidebarSpacing);
     sidebarColumn_->setContentsMargins(kSidebarSpacing, kSidebarSpacing, kSidebarSpacing, kSidebarSpacing);
     sidebarColumn_->addWidget(fileNameLabel(*loaded_));
-    const std::vector<CanvasConversion>& all = loaded_->conversions;
-    if (all.size() >= 2) {
-        QLabel* heading = label(qtText(ConversionSummary::pickerHeading(all)), TextStyles::subheadlineSemibold());
+    if (description_.pickerHeading) {
+        QLabel* heading = label(qtText(*description_.pickerHeading), TextStyles::subheadlineSemibold());
         heading->setObjectName(QStringLiteral("pickerHeading"));
         sidebarColumn_->addWidget(heading);
-        sidebarColumn_->addWidget(picker(all, currentIndex().value_or(0), [this](std::size_t i) { select(i); }));
+        sidebarColumn_->addWidget(picker(description_, currentIndex().value_or(0), [this](std::size_t i) { select(i); }));
     }
     details_ = details();
     sidebarColumn_->addWidget(details_);
@@ -362,12 +356,12 @@ QWidget* LoadedView::sidebar() {
 QWidget* LoadedView::profileChoice() {
     auto* box = new QWidget;
     QVBoxLayout* items = column(box, kRowSpacing);
-    items->addWidget(label(QStringLiteral("Output"), TextStyles::subheadlineSemibold()));
+    items->addWidget(label(qtText(texts::kOutputHeading.text), TextStyles::subheadlineSemibold()));
     auto* menu = new QComboBox;
     menu->setObjectName(QStringLiteral("profileMenu"));
     for (const ProfileName name : kAllProfileNames) menu->addItem(qtText(rawValue(name)));
     menu->setCurrentText(qtText(rawValue(state_.profile().name)));
-    auto* hairline = new QCheckBox(QStringLiteral("Hairline cuts and scores (0.025 mm)"));
+    auto* hairline = new QCheckBox(qtText(texts::kHairline.text));
     hairline->setObjectName(QStringLiteral("hairline"));
     hairline->setChecked(state_.profile().hairline);
     const auto choose = [this, menu, hairline] {
@@ -387,22 +381,20 @@ QWidget* LoadedView::details() {
     QVBoxLayout* items = column(box, kSidebarSpacing);
     const auto index = currentIndex();
     if (!index) return box;
-    const CanvasConversion& conversion = loaded_->conversions[*index];
-    const std::optional<LACProcessConfig>& config = loaded_->document.processConfig;
-    const LayerRowContext context{loaded_->profile, config ? &*config : nullptr,
-                                  hidden_, [this](LayerKind layer, bool shown) { showLayer(layer, shown); }};
-    items->addWidget(layerSummary(conversion, context));
-    if (context.config) {
+    const DrawingDescription& drawing = description_.drawings[*index];
+    const LayerRowContext context{hidden_, [this](LayerKind layer, bool shown) { showLayer(layer, shown); }};
+    items->addWidget(layerSummary(description_, drawing, context));
+    if (description_.settingsRecorded) {
         // The whole summary as the sidecar holds it, to paste where the settings are entered.
-        QPushButton* copy = button(QStringLiteral("Copy Settings"), false);
+        QPushButton* copy = button(qtText(texts::kCopySettings.text), false);
         connect(copy, &QPushButton::clicked, this, [this, index = *index] {
             const auto text = sidecarText(loaded_->conversions[index], *loaded_);
             QGuiApplication::clipboard()->setText(qtText(text.value_or("")));
         });
         items->addWidget(copy);
     }
-    items->addLayout(boundsRow(conversion));
-    if (!conversion.warnings.empty()) items->addWidget(warningsBlock(conversion));
+    items->addLayout(boundsRow(drawing));
+    if (!drawing.warnings.empty()) items->addWidget(warningsBlock(drawing));
     return box;
 }
 
@@ -420,18 +412,17 @@ QWidget* LoadedView::buttons() {
     if (loaded_->conversions.size() >= 2) stack->addWidget(saveAllButton());
     // Its shortcut, Ctrl+O, belongs to the window's File menu, which opens
     // into the same window; a second owner of the key would silence both.
-    QPushButton* openAnother = button(QStringLiteral("Open Another\u2026"), false);
+    QPushButton* openAnother = button(qtText(texts::kOpenAnother.text), false);
     connect(openAnother, &QPushButton::clicked, &state_, &AppState::openFilePanel);
     stack->addWidget(openAnother);
     return box;
 }
 
 QPushButton* LoadedView::saveOneButton() {
-    QPushButton* saveOne = button(QStringLiteral("Save SVG + Settings\u2026"), true);
+    QPushButton* saveOne = button(qtText(texts::kSaveOne.text), true);
     saveOne->setIcon(Symbols::icon(Symbols::Symbol::saveFile));
     saveOne->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    saveOne->setToolTip(QStringLiteral(
-        "Saves the .svg and a .txt sidecar with material, power, speed, and pass count for each layer."));
+    saveOne->setToolTip(qtText(texts::kSaveOneTip.text));
     connect(saveOne, &QPushButton::clicked, this, [this] {
         if (const auto index = currentIndex()) state_.saveOne(*loaded_, *index);
     });
@@ -439,7 +430,7 @@ QPushButton* LoadedView::saveOneButton() {
 }
 
 QPushButton* LoadedView::saveAllButton() {
-    QPushButton* saveAll = button(qtText(ConversionSummary::saveAllButtonTitle(loaded_->conversions.size())), true);
+    QPushButton* saveAll = button(qtText(description_.saveAllTitle.value_or("")), true);
     saveAll->setIcon(Symbols::icon(Symbols::Symbol::dropFile));
     connect(saveAll, &QPushButton::clicked, this, [this] { state_.saveAll(*loaded_); });
     return saveAll;

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "session/conversion_summary.h"
+#include "session/document_description.h"
 #include "session/save_outputs.h"
 #include "svg_preview_view.h"
 
@@ -25,8 +26,10 @@ class LoadedView : public QWidget {
     Q_OBJECT
 
 public:
+    // Shows the drawing `selection` names, with the layers `hidden` left out
+    // of the preview.
     LoadedView(std::shared_ptr<const LoadedDocument> loaded, ConversionSummary::ConversionId selection,
-               AppState& state, QWidget* parent = nullptr);
+               std::set<LayerKind> hidden, AppState& state, QWidget* parent = nullptr);
 
     // The preview, absent when the document has no drawing.
     SvgPreviewView* preview() const { return preview_; }
@@ -35,6 +38,7 @@ public:
 
 signals:
     void selectionChanged(kerfwright::ConversionSummary::ConversionId selection);
+    void hiddenLayersChanged(const std::set<kerfwright::LayerKind>& hidden);
 
 private:
     std::optional<std::size_t> currentIndex() const;
@@ -51,6 +55,7 @@ private:
     QWidget* previewPane();
 
     std::shared_ptr<const LoadedDocument> loaded_;
+    DocumentDescription description_;  // what the sidebar shows
     ConversionSummary::ConversionId selection_;
     AppState& state_;
     QVBoxLayout* sidebarColumn_ = nullptr;

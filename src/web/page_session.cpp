@@ -22,11 +22,11 @@
 
 #include "scene/layers.h"
 #include "session/conversion_summary.h"
+#include "session/document_description.h"
+#include "session/interface_texts.h"
 #include "session/save_outputs.h"
 #include "text/json_text.h"
-#include "text/number_text.h"
 #include "writers/output_profile.h"
-#include "writers/sidecar_writer.h"
 
 namespace kerfwright::web {
 namespace {
@@ -42,115 +42,16 @@ std::map<std::int32_t, LoadedDocument> loadedDocuments;
 std::int32_t lastDocumentNumber = 0;
 std::string answer;
 
-// Builds one JSON object, member by member, in the order written.
-class JsonObject {
-public:
-    JsonObject& text(std::string_view name, std::string_view value) {
-        key(name);
-        text::appendJsonString(out_, value);
-        return *this;
-    }
-    JsonObject& number(std::string_view name, std::int64_t value) {
-        key(name);
-        text::appendInteger(out_, value);
-        return *this;
-    }
-    JsonObject& raw(std::string_view name, std::string_view json) {
-        key(name);
-        out_ += json;
-        return *this;
-    }
-    std::string done() { return std::move(out_) + '}'; }
-
-private:
-    void key(std::string_view name) {
-        out_ += out_.size() == 1 ? "" : ",";
-        text::appendJsonString(out_, name);
-        out_ += ':';
-    }
-    std::string out_ = "{";
-};
-
-template <typename Items, typename Write>
-std::string jsonArray(const Items& items, Write write) {
-    std::string out = "[";
-    for (const auto& item : items) {
-        if (out.size() > 1) out += ',';
-        out += write(item);
-    }
-    return out + ']';
-}
-
-std::string jsonString(std::string_view text) {
-    std::string out;
-    text::appendJsonString(out, text);
-    return out;
-}
-
 const char* respond(std::string json) {
     answer = std::move(json);
     return answer.c_str();
 }
 
-const char* failure(const std::string& message) { return respond(JsonObject().text("failure", message).done()); }
+const char* failure(const std::string& message) { return respond(text::JsonObject().text("failure", message).done()); }
 
-std::string hexColor(const ConversionSummary::RgbColor& color) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out = "#";
-    for (const std::uint8_t part : {color.red, color.green, color.blue}) {
-        out += kHex[part >> 4];
-        out += kHex[part & 0xF];
-    }
-    return out;
-}
-
-std::string layerJson(LayerKind layer, std::int64_t count, const LoadedDocument& loaded) {
-    JsonObject row;
-    row.text("name", rawValue(layer))
-        .number("count", count)
-        .text("color", hexColor(ConversionSummary::layerColor(layer, loaded.profile)));
-    if (loaded.document.processConfig) {
-        row.text("settings", SidecarWriter::layerSettings(layer, *loaded.document.processConfig));
-    }
-    return row.done();
-}
-
-std::string conversionJson(std::size_t index, const LoadedDocument& loaded) {
-    const CanvasConversion& conversion = loaded.conversions[index];
-    const auto rows = ConversionSummary::layerRows(conversion);
-    JsonObject json;
-    json.text("label", ConversionSummary::label(conversion, loaded.conversions))
-        .text("size", ConversionSummary::sizeText(conversion.bounds))
-        .raw("layers", jsonArray(rows, [&](const auto& row) { return layerJson(row.first, row.second, loaded); }))
-        .raw("warnings", jsonArray(conversion.warnings, jsonString));
-    if (const auto sidecar = sidecarText(conversion, loaded)) json.text("settings", *sidecar);
-    return json.done();
-}
-
-std::string_view pickerStyleName(ConversionSummary::PickerStyle style) {
-    switch (style) {
-        case ConversionSummary::PickerStyle::hidden: return "hidden";
-        case ConversionSummary::PickerStyle::segmented: return "segmented";
-        case ConversionSummary::PickerStyle::popUpMenu: return "popUpMenu";
-    }
-    return "hidden";
-}
-
-std::string documentJson(std::int32_t number, const LoadedDocument& loaded) {
-    const auto& all = loaded.conversions;
-    std::vector<std::size_t> indices(all.size());
-    for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = i;
-    JsonObject json;
-    json.number("document", number)
-        .text("fileName", loaded.sourcePath.filename().string())
-        .text("pickerHeading", ConversionSummary::pickerHeading(all))
-        .text("pickerStyle", pickerStyleName(ConversionSummary::pickerStyle(all.size())))
-        .text("saveAllTitle", ConversionSummary::saveAllButtonTitle(all.size()));
-    if (loaded.document.processConfig) {
-        json.text("materialAndMachine", SidecarWriter::materialAndMachine(*loaded.document.processConfig));
-    }
-    json.raw("conversions", jsonArray(indices, [&](std::size_t i) { return conversionJson(i, loaded); }));
-    return json.done();
+// The files a call wrote into the current folder, by name, in the order written.
+const char* wrote(const std::vector<std::string>& names) {
+    return respond(text::JsonObject().raw("files", text::jsonArray(names, text::jsonString)).done());
 }
 
 const LoadedDocument* documentNumbered(std::int32_t number) {
@@ -171,6 +72,16 @@ std::set<LayerKind> layersNamed(std::string_view lines) {
         lines.remove_prefix(end == std::string_view::npos ? lines.size() : end + 1);
     }
     return layers;
+}
+
+// The files a save wrote, in order: each drawing's SVG, then its sidecar.
+std::vector<std::string> savedNames(const SaveOutcome& outcome) {
+    std::vector<std::string> names;
+    for (const SavedConversion& saved : outcome.saved) {
+        names.push_back(saved.svgPath.filename().string());
+        if (saved.sidecarPath) names.push_back(saved.sidecarPath->filename().string());
+    }
+    return names;
 }
 
 // The files Save All would write, gathered into one ZIP archive in order.
@@ -233,11 +144,15 @@ extern "C" {
 
 // The profile names the Output menu offers, in order.
 const char* kerfwrightProfiles() {
-    return respond(jsonArray(kAllProfileNames, [](ProfileName name) { return jsonString(rawValue(name)); }));
+    return respond(text::jsonArray(kAllProfileNames, [](ProfileName name) { return text::jsonString(rawValue(name)); }));
 }
 
-// Reads and converts the project at `path`: its description, or the
-// "Failed to read …" message.
+// The fixed texts of the page's faces and buttons, by key.
+const char* kerfwrightTexts() { return respond(InterfaceTexts::json()); }
+
+// Reads and converts the project at `path`, which the page names as the
+// user's file: the document's number and description, or the "Failed to
+// read …" message.
 const char* kerfwrightLoad(const char* path, const char* profileName, int hairline) {
     const OutputProfile profile{profileNameFromText(profileName).value_or(ProfileName::standard), hairline != 0};
     try {
@@ -245,7 +160,7 @@ const char* kerfwrightLoad(const char* path, const char* profileName, int hairli
         if (auto* message = std::get_if<std::string>(&outcome)) return failure(*message);
         const std::int32_t number = ++lastDocumentNumber;
         const auto& loaded = loadedDocuments.emplace(number, std::move(std::get<LoadedDocument>(outcome))).first->second;
-        return respond(documentJson(number, loaded));
+        return respond(text::JsonObject().integer("document", number).raw("description", descriptionJson(loaded)).done());
     } catch (const std::exception& error) {
         return failure(readFailureMessage(path, error.what()));
     }
@@ -261,7 +176,14 @@ const char* kerfwrightWritePreview(std::int32_t document, std::int32_t index, co
     if (!hasConversion(loaded, index)) return failure("No such drawing");
     const std::string svg = ConversionSummary::previewSvg(loaded->conversions[index].svg, layersNamed(hiddenLayers));
     if (const auto problem = writeTextAtomically("preview.svg", svg)) return failure(problem->description);
-    return respond("{}");
+    return wrote({"preview.svg"});
+}
+
+// The settings summary of one conversion, as its sidecar holds it, to copy.
+const char* kerfwrightSidecar(std::int32_t document, std::int32_t index) {
+    const LoadedDocument* loaded = documentNumbered(document);
+    if (!hasConversion(loaded, index)) return failure("No such drawing");
+    return respond(text::JsonObject().optionalText("text", sidecarText(loaded->conversions[index], *loaded)).done());
 }
 
 // Saves one conversion and its sidecar into the current folder under the
@@ -271,7 +193,7 @@ const char* kerfwrightSaveOne(std::int32_t document, std::int32_t index) {
     if (!hasConversion(loaded, index)) return failure("No such drawing");
     const SaveOutcome outcome = saveOne(*loaded, index, filename(loaded->conversions[index], *loaded));
     if (outcome.failureMessage) return failure(*outcome.failureMessage);
-    return respond("{}");
+    return wrote(savedNames(outcome));
 }
 
 // Writes every file Save All writes, under its Save All name, into one ZIP
@@ -286,12 +208,11 @@ const char* kerfwrightSaveAllZip(std::int32_t document) {
                 return zip.add(path, text);
             });
         if (outcome.failureMessage) return failure(*outcome.failureMessage);
-        if (const auto problem = zip.write(loaded->sourcePath.stem().string() + ".zip")) {
-            return failure("Failed to save: " + *problem);
-        }
-        return respond("{}");
+        const std::string zipName = loaded->sourcePath.stem().string() + ".zip";
+        if (const auto problem = zip.write(zipName)) return failure(saveFailureMessage(*problem));
+        return wrote({zipName});
     } catch (const std::exception& error) {
-        return failure(std::string("Failed to save: ") + error.what());
+        return failure(saveFailureMessage(error.what()));
     }
 }
 

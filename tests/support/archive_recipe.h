@@ -1,7 +1,7 @@
 #pragma once
 // Archives written down as recipes, one entry per part:
 //
-//   [stored:][badcrc:][dir:|link:][size=N:][zeros:][same:]NAME=CONTENT
+//   [stored:|bzip2:][badcrc:][dir:|link:][size=N:][zeros:][same:]NAME=CONTENT
 //
 // "scene" and "settings" alone are the smallest valid required entries, and
 // "scene=…" and "settings=…" name those two entries short. In CONTENT,

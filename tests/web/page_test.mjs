@@ -269,6 +269,8 @@ before(async () => {
   await tab.send('Emulation.setDeviceMetricsOverride', { width: 1200, height: 800, deviceScaleFactor: 1, mobile: false });
   await tab.open(pathToFileURL(env.KERFWRIGHT_PAGE).href);
   await tab.send('Page.setInterceptFileChooserDialog', { enabled: true });
+  // The first face shows once the core in the worker has given its texts.
+  await tab.waitFor(`!document.getElementById('emptyFace').hidden`);
 });
 
 after(async () => {

@@ -1,7 +1,9 @@
 #include "zip_builder.h"
-#include "zip_bytes.h"
 
+#include <bzlib.h>
 #include <zlib.h>
+
+#include "zip_bytes.h"
 
 #include <algorithm>
 #include <fstream>
@@ -21,6 +23,7 @@ constexpr std::uint16_t versionMadeBy = (3 << 8) | 20;     // host system 3 = Un
 constexpr std::uint16_t utf8NameFlag = 1 << 11;
 constexpr std::uint16_t methodStored = 0;
 constexpr std::uint16_t methodDeflate = 8;
+constexpr std::uint16_t methodBzip2 = 12;
 // A fixed timestamp (1980-01-01 00:00) keeps the archives reproducible.
 constexpr std::uint16_t dosTime = 0;
 constexpr std::uint16_t dosDate = (1 << 5) | 1;
@@ -46,6 +49,19 @@ std::uint32_t externalAttributes(ZipEntry::Type type) {
     return unixRegularFile << 16;
 }
 
+std::string bzip2Compressed(const std::string& data) {
+    // bzip2 never grows data by more than 1 % and 600 bytes.
+    unsigned int length = static_cast<unsigned int>(data.size() + data.size() / 100 + 600);
+    std::string out(length, '\0');
+    std::string input = data;  // the library takes a writable buffer
+    if (BZ2_bzBuffToBuffCompress(out.data(), &length, input.data(), static_cast<unsigned int>(input.size()), 9, 0,
+                                 0) != BZ_OK) {
+        throw std::runtime_error("bzip2 compression failed");
+    }
+    out.resize(length);
+    return out;
+}
+
 // Everything both headers of one entry share.
 struct EncodedEntry {
     std::string name;
@@ -62,7 +78,12 @@ EncodedEntry encode(const ZipEntry& entry) {
     encoded.name = storedName(entry);
     encoded.flags = isAscii(encoded.name) ? 0 : utf8NameFlag;
     encoded.method = entry.deflate || entry.deflated ? methodDeflate : methodStored;
-    if (entry.deflated) {
+    if (entry.bzip2) {
+        encoded.method = methodBzip2;
+        encoded.crc = crc32Of(entry.data);
+        encoded.payload = bzip2Compressed(entry.data);
+        encoded.uncompressedSize = static_cast<std::uint32_t>(entry.data.size());
+    } else if (entry.deflated) {
         encoded.crc = entry.deflated->crc;
         encoded.payload = entry.deflated->stream;
         encoded.uncompressedSize = entry.deflated->size;

@@ -18,6 +18,7 @@ struct ZipEntry {
     std::string name;
     std::string data;               // uncompressed content
     bool deflate = true;            // DEFLATE, else stored
+    bool bzip2 = false;             // bzip2, a method some ZIP readers add
     Type type = Type::file;         // written as Unix mode bits
     bool corruptChecksum = false;   // store a CRC-32 that does not match the data
     // The uncompressed size the headers claim, when not the true one.

@@ -146,6 +146,14 @@ bool isDeflated(const zip_stat_t& stat) {
     return (stat.valid & ZIP_STAT_COMP_METHOD) != 0 && stat.comp_method == ZIP_CM_DEFLATE;
 }
 
+// Projects are stored or deflated. The archive library may read other
+// methods or not, depending on how it was built; refusing them here makes
+// every build read the same archives alike.
+bool isReadableMethod(const std::optional<zip_stat_t>& stat) {
+    if (!stat || (stat->valid & ZIP_STAT_COMP_METHOD) == 0) return true;
+    return stat->comp_method == ZIP_CM_STORE || stat->comp_method == ZIP_CM_DEFLATE;
+}
+
 // An entry inflated in one piece, and the stream it came from.
 struct WholeEntry {
     std::string compressed;
@@ -241,7 +249,9 @@ const Entry* Archive::find(std::string_view path) const {
 }
 
 Extracted Archive::extract(const Entry& entry, std::uint64_t maxBytes) const {
-    if (const std::optional<zip_stat_t> stat = statOf(handle_.get(), entry.index)) {
+    const std::optional<zip_stat_t> stat = statOf(handle_.get(), entry.index);
+    if (!isReadableMethod(stat)) return ZipError{errorTextForCode(ZIP_ER_COMPNOTSUPP)};
+    if (stat) {
         auto whole = inflateAsDeclared(handle_.get(), entry.index, *stat, maxBytes);
         if (whole) return std::move(whole->content);
     }

@@ -52,6 +52,10 @@ function request(kind, fields = {}, onProgress = null) {
   });
 }
 
+// The fixed texts of the faces and buttons, as the core words them; the
+// page shows its first face once they have come.
+let texts = {};
+
 const state = {
   profile: 'standard',
   hairline: false,
@@ -105,9 +109,11 @@ async function convertEntries() {
   const total = state.entries.length;
   for (const [position, entry] of state.entries.entries()) {
     byId('loadingCount').textContent = total > 1 ? `${position + 1} / ${total}` : '';
-    entry.outcome = await request('load', { file: entry.file, profile: state.profile, hairline: state.hairline },
-                                  (text) => { byId('loadingText').textContent = text; });
-    if (entry.outcome.stopped) entry.outcome = { failure: `Failed to read ${entry.file.name}: ${entry.outcome.failure}` };
+    const answer = await request('load', { file: entry.file, profile: state.profile, hairline: state.hairline },
+                                 (text) => { byId('loadingText').textContent = text; });
+    if (answer.stopped) entry.outcome = { failure: `Failed to read ${entry.file.name}: ${answer.failure}` };
+    else if (answer.failure !== undefined) entry.outcome = answer;
+    else entry.outcome = { document: answer.document, ...answer.description };
     const count = entry.outcome.conversions?.length ?? 0;
     if (entry.selection >= count) entry.selection = 0;
   }
@@ -138,9 +144,9 @@ function showResults() {
 function errorView(message) {
   return element('div', { className: 'face', id: 'errorFace' },
     warningSymbol(48),
-    element('h2', { text: "Couldn't read that file" }),
+    element('h2', { text: texts.errorHeading }),
     element('pre', { className: 'message', id: 'errorMessage', text: message }),
-    element('button', { className: 'large', text: 'Try Another File', onclick: tryAnother }));
+    element('button', { className: 'large', text: texts.tryAnotherFile, onclick: tryAnother }));
 }
 
 function tryAnother() {
@@ -167,12 +173,12 @@ function loadedView(entry) {
   const preview = element('div', { className: state.previewFit ? 'preview fit' : 'preview' });
   const sidebar = element('aside', { className: 'sidebar' },
     element('div', { className: 'scrolled' },
-      element('h2', { id: 'fileName', text: loaded.fileName }),
+      element('h2', { id: 'fileName', text: loaded.file }),
       ...pickerParts(entry),
       conversion ? details(entry, conversion, preview) : null),
     element('div', { className: 'fixed' }, outputChoice(), ...buttons(entry)));
   const content = conversion ? previewPane(preview)
-    : element('div', { className: 'previewPane' }, element('div', { className: 'noContent', text: 'No content' }));
+    : element('div', { className: 'previewPane' }, element('div', { className: 'noContent', text: texts.noContent }));
   if (conversion) showPreview(entry, preview);
   return element('div', { className: 'loaded' }, sidebar, content);
 }
@@ -201,31 +207,37 @@ function pickerParts(entry) {
 
 function details(entry, conversion, preview) {
   const loaded = entry.outcome;
-  const layers = element('section', { className: 'layers', id: 'layerSummary' }, element('h3', { text: 'Layers' }));
-  if (loaded.materialAndMachine) layers.append(recorded(loaded.materialAndMachine, 'materialAndMachine'));
+  const layers = element('section', { className: 'layers', id: 'layerSummary' },
+    element('h3', { text: texts.layersHeading }));
+  if (loaded.materialAndMachine !== null) layers.append(recorded(loaded.materialAndMachine, 'materialAndMachine'));
   for (const layer of conversion.layers) layers.append(...layerRow(entry, layer, preview));
   const parts = [layers];
-  if (conversion.settings !== undefined) {
+  if (loaded.settingsRecorded) {
     // The whole summary as the sidecar holds it, to paste where the settings are entered.
-    parts.push(element('button', { text: 'Copy Settings', onclick: () => navigator.clipboard.writeText(conversion.settings) }));
+    parts.push(element('button', { text: texts.copySettings, onclick: () => copySettings(entry) }));
   }
-  parts.push(element('div', { className: 'bounds' }, element('h3', { text: 'Bounds' }),
+  parts.push(element('div', { className: 'bounds' }, element('h3', { text: texts.boundsHeading }),
     element('span', { className: 'size', id: 'boundsText', text: conversion.size })));
   if (conversion.warnings.length) {
     parts.push(element('section', { className: 'warnings', id: 'warningsBlock' },
-      element('h3', { text: '⚠ Warnings' }),
-      ...conversion.warnings.map((warning) => element('p', { text: `• ${warning}` }))));
+      element('h3', {}, warningSymbol(14), ` ${texts.warningsHeading}`),
+      ...conversion.warnings.map((warning) => element('p', { text: texts.warningBullet + warning }))));
   }
   return element('div', { className: 'details' }, ...parts);
 }
 
+async function copySettings(entry) {
+  const summary = await request('sidecar', { document: entry.outcome.document, index: entry.selection });
+  if (typeof summary.text === 'string') await navigator.clipboard.writeText(summary.text);
+}
+
 // Lines of the settings summary as the sidecar has them, to read and select.
 function recorded(lines, className) {
-  return element('pre', { className: `recorded ${className}`, text: lines.replace(/\n$/, '') });
+  return element('pre', { className: `recorded ${className}`, text: lines });
 }
 
 function layerRow(entry, layer, preview) {
-  const shown = element('input', { type: 'checkbox', title: 'Show this layer in the preview' });
+  const shown = element('input', { type: 'checkbox', title: texts.showLayer });
   shown.checked = !entry.hidden.has(layer.name);
   shown.addEventListener('change', () => {
     if (shown.checked) entry.hidden.delete(layer.name);
@@ -234,11 +246,11 @@ function layerRow(entry, layer, preview) {
   });
   const row = element('div', { className: 'layerRow' },
     element('label', {},
-      element('span', { className: 'dot', style: `background: ${layer.color}` }),
+      element('span', { className: 'dot', style: `background: ${layer.colour}` }),
       shown,
       element('span', { className: 'name', text: layer.name })),
     element('span', { className: 'count', text: String(layer.count) }));
-  return layer.settings === undefined ? [row] : [row, recorded(layer.settings, 'layerSettings')];
+  return layer.settings === null ? [row] : [row, recorded(layer.settings, 'layerSettings')];
 }
 
 function outputChoice() {
@@ -248,8 +260,8 @@ function outputChoice() {
   const hairline = element('input', { type: 'checkbox', id: 'hairline' });
   hairline.checked = state.hairline;
   hairline.addEventListener('change', () => setProfile(state.profile, hairline.checked));
-  return element('div', { className: 'output' }, element('h3', { text: 'Output' }), menu,
-    element('label', {}, hairline, ' Hairline cuts and scores (0.025 mm)'));
+  return element('div', { className: 'output' }, element('h3', { text: texts.outputHeading }), menu,
+    element('label', {}, hairline, ` ${texts.hairline}`));
 }
 
 // A different profile converts the files again, keeping each one's choice.
@@ -263,8 +275,7 @@ function setProfile(profile, hairline) {
 function buttons(entry) {
   const loaded = entry.outcome;
   const saveOne = element('button', {
-    className: 'large', id: 'saveOne', text: 'Save SVG + Settings…',
-    title: 'Saves the .svg and a .txt sidecar with material, power, speed, and pass count for each layer.',
+    className: 'large', id: 'saveOne', text: texts.saveOne, title: texts.saveOneTip,
     onclick: () => save(entry, 'saveOne', { index: entry.selection }),
   });
   saveOne.disabled = !loaded.conversions.length;
@@ -272,7 +283,7 @@ function buttons(entry) {
     className: 'large', id: 'saveAll', text: loaded.saveAllTitle,
     onclick: () => save(entry, 'saveAll'),
   });
-  const openAnother = element('button', { text: 'Open Another…', onclick: chooseFiles });
+  const openAnother = element('button', { text: texts.openAnother, onclick: chooseFiles });
   return [saveOne, saveAll, openAnother];
 }
 
@@ -290,8 +301,8 @@ function previewPane(preview) {
   const zoom = (fit) => () => { state.previewFit = fit; preview.classList.toggle('fit', fit); };
   return element('div', { className: 'previewPane' },
     element('div', { className: 'previewBar' },
-      element('button', { text: 'Fit', title: 'Fit', onclick: zoom(true) }),
-      element('button', { text: 'Actual size', title: 'Actual size', onclick: zoom(false) })),
+      element('button', { text: texts.fit, title: texts.fit, onclick: zoom(true) }),
+      element('button', { text: texts.actualSize, title: texts.actualSize, onclick: zoom(false) })),
     preview);
 }
 
@@ -338,7 +349,27 @@ function acceptKeys() {
   });
 }
 
+// "**" around bold words and "\n" for a line break, everything else as text.
+function marked(text) {
+  return text.split('**').flatMap((part, index) => {
+    const lines = part.split('\n').flatMap((line, at) => (at ? [element('br'), line] : [line]));
+    return index % 2 ? [element('b', {}, ...lines)] : lines;
+  });
+}
+
+// The first face, once the core has given its texts; a file dropped or
+// chosen meanwhile has a face of its own already.
+function showTexts(answer) {
+  texts = answer;
+  document.title = texts.title;
+  byId('title').textContent = texts.title;
+  byId('dropInstruction').replaceChildren(...marked(texts.dropInstruction));
+  byId('chooseFile').textContent = texts.chooseFile;
+  if (!state.entries.length) showFace('emptyFace');
+}
+
 startWorker();
+request('texts').then(showTexts);
 byId('chooseFile').addEventListener('click', chooseFiles);
 byId('fileInput').addEventListener('change', (event) => openFiles([...event.target.files]));
 acceptDrops();

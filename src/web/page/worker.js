@@ -15,21 +15,20 @@ function freshFolder(module) {
   return folder;
 }
 
-// Takes every file the core wrote into a request's folder out of the file
-// system, and the folder with them.
-function emptied(module, folder) {
-  const names = module.FS.readdir(folder).filter((name) => name !== '.' && name !== '..');
-  const files = names.map((name) => {
-    const bytes = module.FS.readFile(`${folder}/${name}`);
-    module.FS.unlink(`${folder}/${name}`);
-    return { name, bytes };
-  });
+// Takes the files a call wrote out of the file system, in the order its
+// answer names them, and empties and removes the folder.
+function emptied(module, folder, names) {
+  const files = names.map((name) => ({ name, bytes: module.FS.readFile(`${folder}/${name}`) }));
+  for (const name of module.FS.readdir(folder)) {
+    if (name !== '.' && name !== '..') module.FS.unlink(`${folder}/${name}`);
+  }
   module.FS.rmdir(folder);
   return files;
 }
 
-// Runs a call that writes into the current folder, in a fresh one; gives
-// what it wrote, or its failure with nothing kept.
+// Runs a call that writes into a fresh folder, made the current one so that
+// the core names the files alone; gives what it wrote, in order, or its
+// failure with nothing kept.
 function writing(module, callWrites) {
   const folder = freshFolder(module);
   module.FS.chdir(folder);
@@ -39,22 +38,32 @@ function writing(module, callWrites) {
   } finally {
     module.FS.chdir('/');
   }
-  const files = emptied(module, folder);
+  const files = emptied(module, folder, answer.failure ? [] : answer.files);
   return answer.failure ? answer : { files };
 }
 
 const handlers = {
+  // The file is read under the name the user chose, from a folder of its
+  // own made the current one, so that a message names that file alone.
   async load(module, { file, profile, hairline }, report) {
+    report(module.ccall('kerfwrightLoadingText', 'string', ['string'], [file.name]));
+    const bytes = new Uint8Array(await file.arrayBuffer());
     const folder = freshFolder(module);
-    const path = `${folder}/${file.name}`;
-    report(module.ccall('kerfwrightLoadingText', 'string', ['string'], [path]));
-    module.FS.writeFile(path, new Uint8Array(await file.arrayBuffer()));
+    module.FS.chdir(folder);
     try {
-      return call(module, 'kerfwrightLoad', ['string', 'string', 'number'], [path, profile, hairline ? 1 : 0]);
+      module.FS.writeFile(file.name, bytes);
+      return call(module, 'kerfwrightLoad', ['string', 'string', 'number'], [file.name, profile, hairline ? 1 : 0]);
     } finally {
-      module.FS.unlink(path);
+      module.FS.chdir('/');
+      try { module.FS.unlink(`${folder}/${file.name}`); } catch { /* never written */ }
       module.FS.rmdir(folder);
     }
+  },
+  texts(module) {
+    return call(module, 'kerfwrightTexts', [], []);
+  },
+  sidecar(module, { document, index }) {
+    return call(module, 'kerfwrightSidecar', ['number', 'number'], [document, index]);
   },
   profiles(module) {
     return call(module, 'kerfwrightProfiles', [], []);
