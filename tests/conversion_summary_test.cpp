@@ -22,14 +22,6 @@ TEST(ConversionSummaryTest, LayerRowsSkipEmptyLayersCutFirst) {
     EXPECT_EQ(layerRows(c), expected);
 }
 
-TEST(ConversionSummaryTest, SelectionFallsBackToTheFirstConversion) {
-    const std::vector<CanvasConversion> all = {conversion(0, "", 1, 2), conversion(0, "", 2, 2), conversion(4, "")};
-    EXPECT_EQ(currentConversionIndex(all, ConversionId{0, 2}), 1u);
-    EXPECT_EQ(currentConversionIndex(all, ConversionId{4, 1}), 2u);
-    EXPECT_EQ(currentConversionIndex(all, ConversionId{1, 1}), 0u);
-    EXPECT_EQ(currentConversionIndex({}, ConversionId{1, 1}), std::nullopt);
-}
-
 TEST(ConversionSummaryTest, PickerIsSegmentedUpToFour) {
     EXPECT_EQ(pickerStyle(0), PickerStyle::hidden);
     EXPECT_EQ(pickerStyle(1), PickerStyle::hidden);

@@ -53,12 +53,7 @@ protected:
             sections_[section.heading] = section.body.substr(0, section.body.empty() ? 0 : section.body.size() - 1);
             return "";
         }
-        std::vector<std::string> parts = {"scene=" + sections_["scene"],
-                                          sections_.contains("settings") ? "settings=" + sections_["settings"] : "settings"};
-        for (const auto& [name, content] : sections_) {
-            if (name.starts_with("image ")) parts.push_back("2D/Objects/" + name.substr(6) + "=" + content);
-            if (name.starts_with("file ")) parts.push_back(name.substr(5) + "=" + content);
-        }
+        const std::vector<std::string> parts = testing::projectRecipeParts(sections_);
         const std::string sourceName = where_.substr(0, where_.rfind('.')) + ".lac";
         const LACDocument document = LACReader::readFromMemory(testing::archiveOf(parts), sourceName);
         return testing::sectionText("expected", conversionsText(document, sourceName));

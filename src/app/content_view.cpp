@@ -93,13 +93,11 @@ QWidget* ContentView::faceForPhase() {
         // document converted with another profile keeps what was chosen.
         if (!loaded->convertedAgain) {
             hidden_.clear();
-            if (!loaded->loaded->conversions.empty()) {
-                selection_ = ConversionSummary::idOf(loaded->loaded->conversions.front());
-            }
+            selection_ = 0;
         }
         auto* view = new LoadedView(loaded->loaded, selection_, hidden_, state_);
         connect(view, &LoadedView::selectionChanged, this,
-                [this](ConversionSummary::ConversionId chosen) { selection_ = chosen; });
+                [this](std::size_t chosen) { selection_ = chosen; });
         connect(view, &LoadedView::hiddenLayersChanged, this,
                 [this](const std::set<LayerKind>& hidden) { hidden_ = hidden; });
         return view;

@@ -27,7 +27,6 @@ class ContentView : public QWidget {
 public:
     explicit ContentView(AppState& state, QWidget* parent = nullptr);
 
-    ConversionSummary::ConversionId selection() const { return selection_; }
     QWidget* face() const { return face_; }
 
 signals:
@@ -47,7 +46,7 @@ private:
     QWidget* faceForPhase();
 
     AppState& state_;
-    ConversionSummary::ConversionId selection_;
+    std::size_t selection_ = 0;  // the position of the drawing shown
     std::set<LayerKind> hidden_;  // layers the preview leaves out
     QVBoxLayout* layout_ = nullptr;
     QWidget* face_ = nullptr;

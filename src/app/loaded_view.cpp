@@ -31,7 +31,6 @@
 namespace kerfwright::app {
 namespace {
 
-using ConversionSummary::ConversionId;
 namespace texts = InterfaceTexts;
 using Choose = std::function<void(std::size_t)>;
 
@@ -163,9 +162,12 @@ QWidget* layerRow(const LayerRowDescription& description, const LayerRowContext&
     line->addWidget(dotLabel);
     line->addWidget(shown);
     line->addStretch();
-    line->addWidget(secondaryLabel(qtText(text::integerText(description.count)), TextStyles::calloutFixedDigits()));
+    QLabel* count = secondaryLabel(qtText(text::integerText(description.count)), TextStyles::calloutFixedDigits());
+    count->setObjectName(QStringLiteral("layerCount"));
+    line->addWidget(count);
 
     auto* result = new QWidget;
+    result->setObjectName(QStringLiteral("layerRow"));
     QVBoxLayout* parts = column(result, kRowSpacing);
     parts->addLayout(line);
     if (description.settings) parts->addWidget(recordedLabel(*description.settings, "layerSettings"));
@@ -214,6 +216,7 @@ QWidget* warningsBlock(const DrawingDescription& drawing) {
     items->addLayout(warningsHeading());
     for (const std::string& warning : drawing.warnings) {
         QLabel* item = secondaryLabel(qtText(std::string(texts::kWarningBullet.text) + warning), TextStyles::caption());
+        item->setObjectName(QStringLiteral("warning"));
         item->setTextFormat(Qt::PlainText);
         item->setWordWrap(true);
         items->addWidget(item);
@@ -236,7 +239,7 @@ QWidget* noContent() {
 
 }  // namespace
 
-LoadedView::LoadedView(std::shared_ptr<const LoadedDocument> loaded, ConversionId selection,
+LoadedView::LoadedView(std::shared_ptr<const LoadedDocument> loaded, std::size_t selection,
                        std::set<LayerKind> hidden, AppState& state, QWidget* parent)
     : QWidget(parent),
       loaded_(std::move(loaded)),
@@ -281,11 +284,12 @@ LoadedView::LoadedView(std::shared_ptr<const LoadedDocument> loaded, ConversionI
 }
 
 std::optional<std::size_t> LoadedView::currentIndex() const {
-    return ConversionSummary::currentConversionIndex(loaded_->conversions, selection_);
+    if (loaded_->conversions.empty()) return std::nullopt;
+    return selection_ < loaded_->conversions.size() ? selection_ : 0;
 }
 
 void LoadedView::select(std::size_t index) {
-    selection_ = ConversionSummary::idOf(loaded_->conversions[index]);
+    selection_ = index;
     emit selectionChanged(selection_);
     replaceDetails();
     showInPreview(index, SvgPreviewView::Placement::reset);
@@ -387,6 +391,7 @@ QWidget* LoadedView::details() {
     if (description_.settingsRecorded) {
         // The whole summary as the sidecar holds it, to paste where the settings are entered.
         QPushButton* copy = button(qtText(texts::kCopySettings.text), false);
+        copy->setObjectName(QStringLiteral("copySettings"));
         connect(copy, &QPushButton::clicked, this, [this, index = *index] {
             const auto text = sidecarText(loaded_->conversions[index], *loaded_);
             QGuiApplication::clipboard()->setText(qtText(text.value_or("")));
@@ -420,6 +425,7 @@ QWidget* LoadedView::buttons() {
 
 QPushButton* LoadedView::saveOneButton() {
     QPushButton* saveOne = button(qtText(texts::kSaveOne.text), true);
+    saveOne->setObjectName(QStringLiteral("saveOne"));
     saveOne->setIcon(Symbols::icon(Symbols::Symbol::saveFile));
     saveOne->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     saveOne->setToolTip(qtText(texts::kSaveOneTip.text));
@@ -431,6 +437,7 @@ QPushButton* LoadedView::saveOneButton() {
 
 QPushButton* LoadedView::saveAllButton() {
     QPushButton* saveAll = button(qtText(description_.saveAllTitle.value_or("")), true);
+    saveAll->setObjectName(QStringLiteral("saveAll"));
     saveAll->setIcon(Symbols::icon(Symbols::Symbol::dropFile));
     connect(saveAll, &QPushButton::clicked, this, [this] { state_.saveAll(*loaded_); });
     return saveAll;

@@ -26,10 +26,11 @@ class LoadedView : public QWidget {
     Q_OBJECT
 
 public:
-    // Shows the drawing `selection` names, with the layers `hidden` left out
-    // of the preview.
-    LoadedView(std::shared_ptr<const LoadedDocument> loaded, ConversionSummary::ConversionId selection,
-               std::set<LayerKind> hidden, AppState& state, QWidget* parent = nullptr);
+    // Shows the drawing at position `selection` (the first when there is
+    // none there), with the layers `hidden` left out of the preview. Drawings
+    // are chosen by position: two canvases may share an index.
+    LoadedView(std::shared_ptr<const LoadedDocument> loaded, std::size_t selection, std::set<LayerKind> hidden,
+               AppState& state, QWidget* parent = nullptr);
 
     // The preview, absent when the document has no drawing.
     SvgPreviewView* preview() const { return preview_; }
@@ -37,7 +38,7 @@ public:
     const std::set<LayerKind>& hiddenLayers() const { return hidden_; }
 
 signals:
-    void selectionChanged(kerfwright::ConversionSummary::ConversionId selection);
+    void selectionChanged(std::size_t selection);
     void hiddenLayersChanged(const std::set<kerfwright::LayerKind>& hidden);
 
 private:
@@ -56,7 +57,7 @@ private:
 
     std::shared_ptr<const LoadedDocument> loaded_;
     DocumentDescription description_;  // what the sidebar shows
-    ConversionSummary::ConversionId selection_;
+    std::size_t selection_ = 0;
     AppState& state_;
     QVBoxLayout* sidebarColumn_ = nullptr;
     QWidget* details_ = nullptr;

@@ -88,6 +88,17 @@ std::vector<Section> sectionsOf(const std::string& text) {
     return sections;
 }
 
+std::vector<std::string> projectRecipeParts(const std::map<std::string, std::string>& sections) {
+    const auto settings = sections.find("settings");
+    std::vector<std::string> parts = {"scene=" + sections.at("scene"),
+                                      settings != sections.end() ? "settings=" + settings->second : "settings"};
+    for (const auto& [name, content] : sections) {
+        if (name.starts_with("image ")) parts.push_back("2D/Objects/" + name.substr(6) + "=" + content);
+        if (name.starts_with("file ")) parts.push_back(name.substr(5) + "=" + content);
+    }
+    return parts;
+}
+
 std::string sectionText(const std::string& heading, const std::string& text) {
     return "== " + heading + "\n" + text + (text.empty() || text.back() == '\n' ? "" : "\n");
 }

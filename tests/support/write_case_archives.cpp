@@ -1,11 +1,14 @@
 // Writes the archives that one family of scripted cases sets up, so that a
 // front end tested outside this program can read the same inputs: each one
-// lands in OUT/<case>/ under the name its case gives it after $IN/.
+// lands in OUT/<case>/ under the name its case gives it after $IN/, and its
+// path is printed. The drawing cases, which write their project as sections
+// rather than as an archive, each give OUT/<case>/<case>.lac.
 // Usage: write-case-archives FAMILY OUT
 
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,22 +20,46 @@
 namespace fs = std::filesystem;
 using namespace kerfwright::testing;
 
+namespace {
+
+void write(const fs::path& path, const std::vector<std::string>& parts) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << archiveOf(parts);
+    std::cout << path.string() << '\n';
+}
+
+// The project of a drawing case: its sections before "== convert".
+void writeDrawingCase(const fs::path& caseFile, const fs::path& out) {
+    std::map<std::string, std::string> sections;
+    for (const Section& section : sectionsOf(readFile(caseFile.string()))) {
+        if (section.heading == "convert") break;
+        sections[section.heading] = section.body.substr(0, section.body.empty() ? 0 : section.body.size() - 1);
+    }
+    const std::string name = caseFile.stem().string();
+    write(out / name / (name + ".lac"), projectRecipeParts(sections));
+}
+
+void writeArchiveSections(const fs::path& caseFile, const fs::path& out) {
+    const std::string inputPrefix = "archive $IN/";
+    const std::string where = caseFile.filename().string();
+    for (const Section& section : sectionsOf(readFile(caseFile.string()))) {
+        if (!section.heading.starts_with(inputPrefix)) continue;
+        write(out / caseFile.stem() / unescaped(section.heading.substr(inputPrefix.size()), where),
+              recipePartsOf(section, where));
+    }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::cerr << "Usage: write-case-archives FAMILY OUT\n";
         return 2;
     }
-    const std::string inputPrefix = "archive $IN/";
-    for (const auto& entry : fs::directory_iterator(fs::path(KERFWRIGHT_SOURCE_DIR) / "tests/cases" / argv[1])) {
-        const std::string where = entry.path().filename().string();
-        for (const Section& section : sectionsOf(readFile(entry.path().string()))) {
-            if (!section.heading.starts_with(inputPrefix)) continue;
-            const fs::path path = fs::path(argv[2]) / entry.path().stem() /
-                                  unescaped(section.heading.substr(inputPrefix.size()), where);
-            fs::create_directories(path.parent_path());
-            std::ofstream(path, std::ios::binary) << archiveOf(recipePartsOf(section, where));
-            std::cout << path.string() << '\n';
-        }
+    const std::string family = argv[1];
+    for (const auto& entry : fs::directory_iterator(fs::path(KERFWRIGHT_SOURCE_DIR) / "tests/cases" / family)) {
+        if (family == "drawings") writeDrawingCase(entry.path(), argv[2]);
+        else writeArchiveSections(entry.path(), argv[2]);
     }
     return 0;
 }

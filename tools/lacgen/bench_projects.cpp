@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "png.h"
+#include "sequence.h"
 #include "text/number_text.h"
 
 namespace lacgen {
@@ -35,28 +36,6 @@ constexpr int kSmallImageSide = 96;
 
 const char* const kApplication = "Kerfwright benchmark generator";
 const char* const kFileVersion = "1.0";
-
-// SplitMix64: small, fast and the same on every machine, unlike the
-// distributions of <random>.
-class Sequence {
-public:
-    explicit Sequence(std::uint64_t seed) : state_(seed) {}
-
-    std::uint64_t next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15u);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-        return z ^ (z >> 31);
-    }
-
-    // A whole number from `low` to `high`, both included.
-    int between(int low, int high) {
-        return low + static_cast<int>(next() % static_cast<std::uint64_t>(high - low + 1));
-    }
-
-private:
-    std::uint64_t state_;
-};
 
 // "12.345": a coordinate with three decimals, as drawing programs store them.
 void appendCoordinate(std::string& out, int thousandths) {

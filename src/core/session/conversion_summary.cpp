@@ -68,18 +68,6 @@ std::vector<std::pair<LayerKind, std::int64_t>> layerRows(const CanvasConversion
     return rows;
 }
 
-ConversionId idOf(const CanvasConversion& conversion) {
-    return ConversionId{conversion.canvasIndex, conversion.plateIndex};
-}
-
-std::optional<std::size_t> currentConversionIndex(const std::vector<CanvasConversion>& all, ConversionId selection) {
-    if (all.empty()) return std::nullopt;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (idOf(all[i]) == selection) return i;
-    }
-    return 0;
-}
-
 PickerStyle pickerStyle(std::size_t conversionCount) {
     if (conversionCount < 2) return PickerStyle::hidden;
     return conversionCount <= kMostSegments ? PickerStyle::segmented : PickerStyle::popUpMenu;

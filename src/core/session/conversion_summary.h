@@ -32,19 +32,6 @@ std::string sizeText(const BoundingBox& bounds);
 // The layers with a count above 0, cut and unknown first, raster engraving last.
 std::vector<std::pair<LayerKind, std::int64_t>> layerRows(const CanvasConversion& conversion);
 
-// Which conversion a window shows: a canvas index and a plate number.
-struct ConversionId {
-    std::int64_t canvas = 1;
-    std::int64_t plate = 1;
-    friend bool operator==(const ConversionId&, const ConversionId&) = default;
-};
-
-ConversionId idOf(const CanvasConversion& conversion);
-
-// The position of the conversion matching `selection`, else 0; nothing only
-// when there are no conversions.
-std::optional<std::size_t> currentConversionIndex(const std::vector<CanvasConversion>& all, ConversionId selection);
-
 // How the choice among the conversions is offered: not at all for a single
 // one, side by side while they fit, else as a pop-up menu.
 enum class PickerStyle { hidden, segmented, popUpMenu };
