@@ -33,7 +33,8 @@ const profiles = [
   { name: 'inkscape', hairline: true }, { name: 'distinct-colours', hairline: true },
 ];
 const optionsOf = ({ name, hairline }) => ['--profile', name, ...(hairline ? ['--hairline'] : [])];
-const bullet = '\u2022 ';
+// The fixed texts each face of the window showed, by key.
+const windowTexts = [];
 
 after(() => rmSync(work, { recursive: true, force: true }));
 
@@ -112,8 +113,9 @@ async function window(batch) {
   const out = join(work, `window-${Math.random().toString(36).slice(2)}`);
   const ran = await run(env.KERFWRIGHT_WINDOW_PROBE, [...optionsOf(batch.profile), out,
     ...batch.inputs.map((input) => input.path)], { env: { ...env, QT_QPA_PLATFORM: 'offscreen' } });
-  const shown = lines(ran.stdout).map((line) => JSON.parse(line));
+  const [empty, ...shown] = lines(ran.stdout).map((line) => JSON.parse(line));
   assert.equal(shown.length, batch.inputs.length, `the window probe stopped: ${ran.stderr.slice(-3000)}`);
+  windowTexts.push(empty.texts, ...shown.map((result) => result.texts));
   return new Map(shown.map((result, position) => {
     const folder = join(out, String(position));
     const files = (result.saved ?? []).map((name) => ({ name, bytes: readFileSync(join(folder, name)) }));
@@ -175,7 +177,7 @@ function assertSameDescription(actual, expected, what) {
 }
 
 // The window and the page show what info --json describes.
-function assertShownAsDescribed(shown, json, what) {
+function assertShownAsDescribed(shown, json, texts, what) {
   const several = json.conversions.length >= 2;
   assert.equal(shown.file, json.file, `${what}: file name`);
   assert.equal(shown.pickerHeading, json.pickerHeading, `${what}: picker heading`);
@@ -190,7 +192,8 @@ function assertShownAsDescribed(shown, json, what) {
     const described = json.conversions[index];
     assert.equal(drawing.size, described.size, `${what} #${index}: size`);
     assert.deepEqual(drawing.layers, described.layers, `${what} #${index}: layers`);
-    assert.deepEqual(drawing.warnings, described.warnings.map((warning) => bullet + warning), `${what} #${index}: warnings`);
+    assert.deepEqual(drawing.warnings, described.warnings.map((warning) => texts.warningBullet + warning),
+      `${what} #${index}: warnings`);
   }
 }
 
@@ -198,6 +201,7 @@ test('every front end saves the same files and shows the same facts', async (t) 
   const all = await inputs();
   assert.ok(all.length >= projectCount + 3, `only ${all.length} inputs`);
   const worker = new PageWorker(env.KERFWRIGHT_PAGE);
+  const pageTexts = await worker.request('texts');
   const grouped = batches(all);
   const results = new Map(all.map((input) => [input.path, {}]));
   for (const batch of grouped) {
@@ -243,7 +247,7 @@ test('every front end saves the same files and shows the same facts', async (t) 
     if (native.saveFailure) assert.ok(offered.saveFailure, `${what}: the page saved where convert failed`);
     else assertSameFiles(offered.files, native.files, `${what}: the page`);
     assertSameDescription(offered.description, described.json, `${what}: the page's description`);
-    assertShownAsDescribed(shown, described.json, `${what}: the window`);
+    assertShownAsDescribed(shown, described.json, pageTexts, `${what}: the window`);
     for (const conversion of described.json.conversions) {
       for (const warning of conversion.warnings) {
         assert.ok(native.stderr.includes(`${conversion.outputName}: ${warning}\n`), `${what}: convert did not say ${warning}`);
@@ -251,4 +255,17 @@ test('every front end saves the same files and shows the same facts', async (t) 
     }
   }
   t.diagnostic(`${drawings} drawings compared`);
+  // The window shows the texts the page is given, in the same words (the
+  // page's own test checks that it shows them).
+  const seen = new Set();
+  for (const texts of windowTexts) {
+    for (const [key, text] of Object.entries(texts)) {
+      assert.equal(text, pageTexts[key]?.replaceAll('**', ''), `the window's ${key}`);
+      seen.add(key);
+    }
+  }
+  // All but the menu command, which only the window has, and the bullet
+  // before each warning, compared with the warnings.
+  const shownAlone = Object.keys(pageTexts).filter((key) => key !== 'openCommand' && key !== 'warningBullet');
+  assert.deepEqual([...seen].sort(), shownAlone.sort());
 });

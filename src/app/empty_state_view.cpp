@@ -5,8 +5,7 @@
 #include <QVBoxLayout>
 
 #include "app_state.h"
-#include "qt_text.h"
-#include "session/interface_texts.h"
+#include "interface_text.h"
 #include "symbols.h"
 #include "text_styles.h"
 
@@ -36,13 +35,13 @@ QLabel* symbolLabel() {
 }
 
 QLabel* titleLabel() {
-    auto* label = new QLabel(qtText(InterfaceTexts::kTitle.text));
+    auto* label = showing(new QLabel(qtText(InterfaceTexts::kTitle)), InterfaceTexts::kTitle);
     label->setFont(TextStyles::title());
     return label;
 }
 
 QLabel* instructionLabel() {
-    auto* label = new QLabel(markedText(InterfaceTexts::kDropInstruction.text));
+    auto* label = showing(new QLabel(markedText(InterfaceTexts::kDropInstruction.text)), InterfaceTexts::kDropInstruction);
     label->setTextFormat(Qt::RichText);
     label->setAlignment(Qt::AlignCenter);
     TextStyles::makeSecondary(*label);
@@ -52,7 +51,7 @@ QLabel* instructionLabel() {
 }  // namespace
 
 EmptyStateView::EmptyStateView(AppState& state, QWidget* parent) : QWidget(parent) {
-    auto* chooseButton = new QPushButton(qtText(InterfaceTexts::kChooseFile.text));
+    auto* chooseButton = showing(new QPushButton(qtText(InterfaceTexts::kChooseFile)), InterfaceTexts::kChooseFile);
     TextStyles::makeLarge(*chooseButton);
     connect(chooseButton, &QPushButton::clicked, &state, &AppState::openFilePanel);
 

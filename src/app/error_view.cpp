@@ -8,8 +8,8 @@
 #include <algorithm>
 
 #include "app_state.h"
+#include "interface_text.h"
 #include "qt_text.h"
-#include "session/interface_texts.h"
 #include "symbols.h"
 #include "text_styles.h"
 
@@ -29,7 +29,7 @@ QLabel* symbolLabel() {
 }
 
 QLabel* headingLabel() {
-    auto* label = new QLabel(qtText(InterfaceTexts::kErrorHeading.text));
+    auto* label = showing(new QLabel(qtText(InterfaceTexts::kErrorHeading)), InterfaceTexts::kErrorHeading);
     label->setFont(TextStyles::headline());
     return label;
 }
@@ -63,7 +63,8 @@ QScrollArea* messageBox(const std::string& message) {
 }  // namespace
 
 ErrorView::ErrorView(const std::string& message, AppState& state, QWidget* parent) : QWidget(parent) {
-    auto* tryAgainButton = new QPushButton(qtText(InterfaceTexts::kTryAnotherFile.text));
+    auto* tryAgainButton =
+        showing(new QPushButton(qtText(InterfaceTexts::kTryAnotherFile)), InterfaceTexts::kTryAnotherFile);
     TextStyles::makeLarge(*tryAgainButton);
     connect(tryAgainButton, &QPushButton::clicked, &state, [&state] { state.setPhase(EmptyPhase{}); });
 

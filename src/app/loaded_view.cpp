@@ -21,8 +21,8 @@
 #include <utility>
 
 #include "app_state.h"
+#include "interface_text.h"
 #include "qt_text.h"
-#include "session/interface_texts.h"
 #include "svg_preview_view.h"
 #include "symbols.h"
 #include "text/number_text.h"
@@ -152,7 +152,7 @@ QWidget* layerRow(const LayerRowDescription& description, const LayerRowContext&
     auto* shown = new QCheckBox(qtText(rawValue(layer)));
     shown->setObjectName(QStringLiteral("showLayer"));
     shown->setFont(TextStyles::callout());
-    shown->setToolTip(qtText(texts::kShowLayer.text));
+    setTip(*shown, texts::kShowLayer);
     shown->setChecked(!context.hidden.contains(layer));
     QObject::connect(shown, &QCheckBox::toggled, shown, [layer, show = context.show](bool on) { show(layer, on); });
     auto* dotLabel = new QLabel;
@@ -179,7 +179,7 @@ QWidget* layerSummary(const DocumentDescription& document, const DrawingDescript
     auto* summary = new QWidget;
     summary->setObjectName(QStringLiteral("layerSummary"));
     QVBoxLayout* rows = column(summary, kRowSpacing);
-    rows->addWidget(label(qtText(texts::kLayersHeading.text), TextStyles::subheadlineSemibold()));
+    rows->addWidget(showing(label(qtText(texts::kLayersHeading), TextStyles::subheadlineSemibold()), texts::kLayersHeading));
     if (document.materialAndMachine) rows->addWidget(recordedLabel(*document.materialAndMachine, "materialAndMachine"));
     for (const LayerRowDescription& layer : drawing.layers) rows->addWidget(layerRow(layer, context));
     return summary;
@@ -189,7 +189,7 @@ QLayout* boundsRow(const DrawingDescription& drawing) {
     QLabel* size = secondaryLabel(qtText(drawing.size), TextStyles::calloutFixedDigits());
     size->setObjectName(QStringLiteral("boundsText"));
     QHBoxLayout* layout = row(kRowPartSpacing);
-    layout->addWidget(label(qtText(texts::kBoundsHeading.text), TextStyles::subheadlineSemibold()));
+    layout->addWidget(showing(label(qtText(texts::kBoundsHeading), TextStyles::subheadlineSemibold()), texts::kBoundsHeading));
     layout->addStretch();
     layout->addWidget(size);
     return layout;
@@ -198,7 +198,7 @@ QLayout* boundsRow(const DrawingDescription& drawing) {
 QLayout* warningsHeading() {
     auto* symbol = new QLabel;
     symbol->setPixmap(Symbols::tinted(Symbols::Symbol::warning, kWarningSymbolSize, Symbols::warningColor()));
-    QLabel* text = label(qtText(texts::kWarningsHeading.text), TextStyles::subheadlineSemibold());
+    QLabel* text = showing(label(qtText(texts::kWarningsHeading), TextStyles::subheadlineSemibold()), texts::kWarningsHeading);
     QPalette palette = text->palette();
     palette.setColor(QPalette::WindowText, Symbols::warningColor());
     text->setPalette(palette);
@@ -232,7 +232,7 @@ QPushButton* button(const QString& text, bool large) {
 }
 
 QWidget* noContent() {
-    QLabel* text = secondaryLabel(qtText(texts::kNoContent.text), QGuiApplication::font());
+    QLabel* text = showing(secondaryLabel(qtText(texts::kNoContent), QGuiApplication::font()), texts::kNoContent);
     text->setAlignment(Qt::AlignCenter);
     return text;
 }
@@ -320,15 +320,17 @@ QWidget* LoadedView::previewPane() {
     const auto onKeys = [pane, preview = preview_](const QList<QKeySequence>& keys, void (SvgPreviewView::*zoom)()) {
         for (const QKeySequence& key : keys) connect(new QShortcut(key, pane), &QShortcut::activated, preview, zoom);
     };
-    const auto zoomButton = [&](const QString& text, const QKeySequence& key, void (SvgPreviewView::*zoom)()) {
-        auto* zoomer = new QPushButton(text);
+    const auto zoomButton = [&](const InterfaceTexts::Text& name, const QKeySequence& key,
+                                void (SvgPreviewView::*zoom)()) {
+        const QString text = qtText(name);
+        auto* zoomer = showing(new QPushButton(text), name);
         zoomer->setToolTip(text + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) + QStringLiteral(")"));
         connect(zoomer, &QPushButton::clicked, preview_, zoom);
         onKeys({key}, zoom);
         bar->addWidget(zoomer);
     };
-    zoomButton(qtText(texts::kFit.text), QKeySequence(Qt::CTRL | Qt::Key_0), &SvgPreviewView::fit);
-    zoomButton(qtText(texts::kActualSize.text), QKeySequence(Qt::CTRL | Qt::Key_1), &SvgPreviewView::showActualSize);
+    zoomButton(texts::kFit, QKeySequence(Qt::CTRL | Qt::Key_0), &SvgPreviewView::fit);
+    zoomButton(texts::kActualSize, QKeySequence(Qt::CTRL | Qt::Key_1), &SvgPreviewView::showActualSize);
     // Ctrl+= is Ctrl++ without the Shift key.
     onKeys({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}, &SvgPreviewView::zoomIn);
     onKeys({QKeySequence::ZoomOut}, &SvgPreviewView::zoomOut);
@@ -360,12 +362,12 @@ QWidget* LoadedView::sidebar() {
 QWidget* LoadedView::profileChoice() {
     auto* box = new QWidget;
     QVBoxLayout* items = column(box, kRowSpacing);
-    items->addWidget(label(qtText(texts::kOutputHeading.text), TextStyles::subheadlineSemibold()));
+    items->addWidget(showing(label(qtText(texts::kOutputHeading), TextStyles::subheadlineSemibold()), texts::kOutputHeading));
     auto* menu = new QComboBox;
     menu->setObjectName(QStringLiteral("profileMenu"));
     for (const ProfileName name : kAllProfileNames) menu->addItem(qtText(rawValue(name)));
     menu->setCurrentText(qtText(rawValue(state_.profile().name)));
-    auto* hairline = new QCheckBox(qtText(texts::kHairline.text));
+    auto* hairline = showing(new QCheckBox(qtText(texts::kHairline)), texts::kHairline);
     hairline->setObjectName(QStringLiteral("hairline"));
     hairline->setChecked(state_.profile().hairline);
     const auto choose = [this, menu, hairline] {
@@ -390,7 +392,7 @@ QWidget* LoadedView::details() {
     items->addWidget(layerSummary(description_, drawing, context));
     if (description_.settingsRecorded) {
         // The whole summary as the sidecar holds it, to paste where the settings are entered.
-        QPushButton* copy = button(qtText(texts::kCopySettings.text), false);
+        QPushButton* copy = showing(button(qtText(texts::kCopySettings), false), texts::kCopySettings);
         copy->setObjectName(QStringLiteral("copySettings"));
         connect(copy, &QPushButton::clicked, this, [this, index = *index] {
             const auto text = sidecarText(loaded_->conversions[index], *loaded_);
@@ -417,18 +419,18 @@ QWidget* LoadedView::buttons() {
     if (loaded_->conversions.size() >= 2) stack->addWidget(saveAllButton());
     // Its shortcut, Ctrl+O, belongs to the window's File menu, which opens
     // into the same window; a second owner of the key would silence both.
-    QPushButton* openAnother = button(qtText(texts::kOpenAnother.text), false);
+    QPushButton* openAnother = showing(button(qtText(texts::kOpenAnother), false), texts::kOpenAnother);
     connect(openAnother, &QPushButton::clicked, &state_, &AppState::openFilePanel);
     stack->addWidget(openAnother);
     return box;
 }
 
 QPushButton* LoadedView::saveOneButton() {
-    QPushButton* saveOne = button(qtText(texts::kSaveOne.text), true);
+    QPushButton* saveOne = showing(button(qtText(texts::kSaveOne), true), texts::kSaveOne);
     saveOne->setObjectName(QStringLiteral("saveOne"));
     saveOne->setIcon(Symbols::icon(Symbols::Symbol::saveFile));
     saveOne->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    saveOne->setToolTip(qtText(texts::kSaveOneTip.text));
+    setTip(*saveOne, texts::kSaveOneTip);
     connect(saveOne, &QPushButton::clicked, this, [this] {
         if (const auto index = currentIndex()) state_.saveOne(*loaded_, *index);
     });

@@ -7,8 +7,8 @@
 #include <QSettings>
 
 #include "content_view.h"
+#include "interface_text.h"
 #include "qt_text.h"
-#include "session/interface_texts.h"
 
 namespace kerfwright::app {
 namespace {
@@ -51,7 +51,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this), s
 
 void MainWindow::createFileMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction* open = file->addAction(qtText(InterfaceTexts::kOpenCommand.text));
+    QAction* open = file->addAction(qtText(InterfaceTexts::kOpenCommand));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(open, &QAction::triggered, this, &openInFocusedWindow);
     file->addSeparator();
@@ -63,8 +63,8 @@ void MainWindow::createFileMenu() {
 // The document's file name while one is shown, as desktop windows do.
 void MainWindow::showTitle() {
     const auto* loaded = std::get_if<LoadedPhase>(&state_.phase());
-    setWindowTitle(loaded ? qtPathText(loaded->loaded->sourcePath.filename()) + QStringLiteral(" \u2014 ") + qtText(InterfaceTexts::kTitle.text)
-                          : qtText(InterfaceTexts::kTitle.text));
+    setWindowTitle(loaded ? qtPathText(loaded->loaded->sourcePath.filename()) + QStringLiteral(" \u2014 ") + qtText(InterfaceTexts::kTitle)
+                          : qtText(InterfaceTexts::kTitle));
 }
 
 MainWindow* openWindow() {

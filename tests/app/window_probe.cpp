@@ -1,5 +1,6 @@
 // Opens each project in one window, as a person would one after another, and
-// prints, one JSON line per project, what the window shows of it (read off
+// prints, after a line for the face without a project, one JSON line per
+// project: the fixed texts the window shows, by key, and what it shows of it (read off
 // the visible widgets: the file name, the picker's heading and labels, and
 // for every drawing, chosen in turn, its layer rows, size and warnings) and
 // what saving it writes: Save All for two drawings or more, Save SVG +
@@ -13,7 +14,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
+#include <QTextDocument>
 
 #include <filesystem>
 #include <iostream>
@@ -117,6 +120,33 @@ std::string drawingJson(const QWidget& view) {
         .done();
 }
 
+// The core's fixed texts the face shows, by key, as a person reads them:
+// marked-up text as plain text, line breaks as line ends; tool tips too.
+std::string textsJson(const QWidget& face) {
+    text::JsonObject json;
+    QSet<QString> written;
+    for (const QWidget* widget : face.findChildren<QWidget*>()) {
+        if (!widget->isVisible()) continue;
+        if (const QString key = widget->property("textKey").toString(); !key.isEmpty() && !written.contains(key)) {
+            written.insert(key);
+            QString shown;
+            if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+                QTextDocument document;
+                document.setHtml(label->text());
+                shown = label->textFormat() == Qt::PlainText ? label->text() : document.toPlainText();
+            } else if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+                shown = button->text();
+            }
+            json.text(utf8(key), utf8(shown.replace(QChar::LineSeparator, QLatin1Char('\n'))));
+        }
+        if (const QString key = widget->property("tipKey").toString(); !key.isEmpty() && !written.contains(key)) {
+            written.insert(key);
+            json.text(utf8(key), utf8(widget->toolTip()));
+        }
+    }
+    return json.done();
+}
+
 class Probe {
 public:
     Probe(const OutputProfile& profile)
@@ -130,6 +160,9 @@ public:
         view_.show();
     }
 
+    // What the window shows before any project is opened.
+    std::string emptyFace() const { return text::JsonObject().raw("texts", textsJson(*view_.face())).done(); }
+
     std::string shown(const fs::path& input, const fs::path& folder) {
         fs::create_directories(folder);
         dialogs_.folder = folder;
@@ -137,7 +170,7 @@ public:
         state_.load(input);
         settle();
         text::JsonObject json;
-        json.text("input", input.string());
+        json.text("input", input.string()).raw("texts", textsJson(*view_.face()));
         if (const auto* error = std::get_if<ErrorPhase>(&state_.phase())) return json.text("failure", error->message).done();
         QWidget& view = *view_.face();
         const std::vector<std::string> labels = pickerLabels(view);
@@ -214,6 +247,7 @@ int main(int argc, char** argv) {
     }
     const fs::path folder = arguments[at++];
     Probe probe(profile);
+    std::cout << probe.emptyFace() << std::endl;
     for (std::size_t position = 0; at < arguments.size(); ++at, ++position) {
         std::cout << probe.shown(arguments[at], folder / std::to_string(position)) << std::endl;
     }

@@ -85,6 +85,32 @@ const shownExpression = `(() => {
 
 const shown = () => tab.evaluate(shownExpression);
 
+// Every fixed text the page shows now is the core's, in its words: the
+// texts the worker gave, "**" marking bold, as the front ends' test holds
+// the window to the same texts. Gives how many were checked.
+const textsSeen = new Set();
+async function assertShowsCoreTexts(what) {
+  const { wrong, keys } = await tab.evaluate(`(() => {
+    const visible = (node) => node.offsetParent !== null;
+    const wrong = [];
+    const keys = [];
+    for (const node of document.querySelectorAll('[data-text-key]')) {
+      if (!visible(node)) continue;
+      keys.push(node.dataset.textKey);
+      const expected = texts[node.dataset.textKey].replaceAll('**', '');
+      if (node.innerText !== expected) wrong.push(node.dataset.textKey + ': ' + node.innerText);
+    }
+    for (const node of document.querySelectorAll('[data-tip-key]')) {
+      if (!visible(node)) continue;
+      keys.push(node.dataset.tipKey);
+      if (node.title !== texts[node.dataset.tipKey]) wrong.push(node.dataset.tipKey + ': ' + node.title);
+    }
+    return { wrong, keys };
+  })()`);
+  assert.deepEqual(wrong, [], what);
+  for (const key of keys) textsSeen.add(key);
+}
+
 // The SHA-256 of the preview's bytes: a drawing of a million elements is
 // better not sent over the pipe whole.
 async function previewDigest() {
@@ -193,6 +219,7 @@ function assertSameFiles(actual, expected, what) {
 // against the native tool; then saves and compares the files.
 async function checkShown(input, expected, view, { save = true } = {}) {
   const name = basename(input);
+  await assertShowsCoreTexts(name);
   if (expected.failure !== undefined) {
     assert.equal(view.error, expected.failure, name);
     return;
@@ -260,6 +287,7 @@ before(async () => {
   await tab.send('Page.setInterceptFileChooserDialog', { enabled: true });
   // The first face shows once the core in the worker has given its texts.
   await tab.waitFor(`!document.getElementById('emptyFace').hidden`);
+  await assertShowsCoreTexts('the face without a project');
 });
 
 after(async () => {
@@ -340,6 +368,14 @@ test('the inputs of the command-line cases, hostile ones included', async () => 
   }
 });
 
+test('a project without drawings', async () => {
+  const listed = execFileSync(env.KERFWRIGHT_CASE_ARCHIVES, ['drawings', join(work, 'drawings')], { encoding: 'utf8' });
+  const input = listed.split('\n').find((path) => basename(path) === 'no-canvases.lac');
+  await choose([input]);
+  const expected = native(input);
+  await checkShown(input, await expected, await settledOn(basename(input)));
+});
+
 // Run by the benchmark script, which makes the project: not a test of time,
 // but of a 60 MB project converting in the worker while the page keeps
 // drawing frames, to the same files.
@@ -360,4 +396,11 @@ test('the large benchmark project', { skip: !env.KERFWRIGHT_PAGE_LARGE_PROJECT }
   context.diagnostic(`shown after ${Date.now() - started} ms`);
   await checkShown(input, await expected, view);
   context.diagnostic(`checked and saved after ${Date.now() - started} ms`);
+});
+
+// Every fixed text but the window's menu command, and the bullet checked with
+// each warning, was shown by some face.
+test('the page shows every fixed text of the core', async () => {
+  const all = await tab.evaluate('Object.keys(texts)');
+  assert.deepEqual([...textsSeen].sort(), all.filter((key) => key !== 'openCommand' && key !== 'warningBullet').sort());
 });

@@ -72,10 +72,18 @@ function showFace(id) {
   for (const face of faces) byId(face).hidden = face !== id;
 }
 
+// An element; `textKey` and `tipKey` name one of the core's fixed texts as
+// its text and its tip, and stay on it for tests to read.
 function element(tag, properties = {}, ...children) {
   const made = document.createElement(tag);
   for (const [name, value] of Object.entries(properties)) {
-    if (name === 'className') made.className = value;
+    if (name === 'textKey') {
+      made.textContent = texts[value];
+      made.dataset.textKey = value;
+    } else if (name === 'tipKey') {
+      made.title = texts[value];
+      made.dataset.tipKey = value;
+    } else if (name === 'className') made.className = value;
     else if (name.startsWith('on')) made.addEventListener(name.slice(2), value);
     else if (name === 'text') made.textContent = value;
     else made.setAttribute(name, value);
@@ -144,9 +152,9 @@ function showResults() {
 function errorView(message) {
   return element('div', { className: 'face', id: 'errorFace' },
     warningSymbol(48),
-    element('h2', { text: texts.errorHeading }),
+    element('h2', { textKey: 'errorHeading' }),
     element('pre', { className: 'message', id: 'errorMessage', text: message }),
-    element('button', { className: 'large', text: texts.tryAnotherFile, onclick: tryAnother }));
+    element('button', { className: 'large', textKey: 'tryAnotherFile', onclick: tryAnother }));
 }
 
 function tryAnother() {
@@ -178,7 +186,7 @@ function loadedView(entry) {
       conversion ? details(entry, conversion, preview) : null),
     element('div', { className: 'fixed' }, outputChoice(), ...buttons(entry)));
   const content = conversion ? previewPane(preview)
-    : element('div', { className: 'previewPane' }, element('div', { className: 'noContent', text: texts.noContent }));
+    : element('div', { className: 'previewPane' }, element('div', { className: 'noContent', textKey: 'noContent' }));
   if (conversion) showPreview(entry, preview);
   return element('div', { className: 'loaded' }, sidebar, content);
 }
@@ -208,19 +216,19 @@ function pickerParts(entry) {
 function details(entry, conversion, preview) {
   const loaded = entry.outcome;
   const layers = element('section', { className: 'layers', id: 'layerSummary' },
-    element('h3', { text: texts.layersHeading }));
+    element('h3', { textKey: 'layersHeading' }));
   if (loaded.materialAndMachine !== null) layers.append(recorded(loaded.materialAndMachine, 'materialAndMachine'));
   for (const layer of conversion.layers) layers.append(...layerRow(entry, layer, preview));
   const parts = [layers];
   if (loaded.settingsRecorded) {
     // The whole summary as the sidecar holds it, to paste where the settings are entered.
-    parts.push(element('button', { text: texts.copySettings, onclick: () => copySettings(entry) }));
+    parts.push(element('button', { textKey: 'copySettings', onclick: () => copySettings(entry) }));
   }
-  parts.push(element('div', { className: 'bounds' }, element('h3', { text: texts.boundsHeading }),
+  parts.push(element('div', { className: 'bounds' }, element('h3', { textKey: 'boundsHeading' }),
     element('span', { className: 'size', id: 'boundsText', text: conversion.size })));
   if (conversion.warnings.length) {
     parts.push(element('section', { className: 'warnings', id: 'warningsBlock' },
-      element('h3', {}, warningSymbol(14), ` ${texts.warningsHeading}`),
+      element('h3', {}, warningSymbol(14), ' ', element('span', { textKey: 'warningsHeading' })),
       ...conversion.warnings.map((warning) => element('p', { text: texts.warningBullet + warning }))));
   }
   return element('div', { className: 'details' }, ...parts);
@@ -237,7 +245,7 @@ function recorded(lines, className) {
 }
 
 function layerRow(entry, layer, preview) {
-  const shown = element('input', { type: 'checkbox', title: texts.showLayer });
+  const shown = element('input', { type: 'checkbox', tipKey: 'showLayer' });
   shown.checked = !entry.hidden.has(layer.name);
   shown.addEventListener('change', () => {
     if (shown.checked) entry.hidden.delete(layer.name);
@@ -260,8 +268,8 @@ function outputChoice() {
   const hairline = element('input', { type: 'checkbox', id: 'hairline' });
   hairline.checked = state.hairline;
   hairline.addEventListener('change', () => setProfile(state.profile, hairline.checked));
-  return element('div', { className: 'output' }, element('h3', { text: texts.outputHeading }), menu,
-    element('label', {}, hairline, ` ${texts.hairline}`));
+  return element('div', { className: 'output' }, element('h3', { textKey: 'outputHeading' }), menu,
+    element('label', {}, hairline, ' ', element('span', { textKey: 'hairline' })));
 }
 
 // A different profile converts the files again, keeping each one's choice.
@@ -275,7 +283,7 @@ function setProfile(profile, hairline) {
 function buttons(entry) {
   const loaded = entry.outcome;
   const saveOne = element('button', {
-    className: 'large', id: 'saveOne', text: texts.saveOne, title: texts.saveOneTip,
+    className: 'large', id: 'saveOne', textKey: 'saveOne', tipKey: 'saveOneTip',
     onclick: () => save(entry, 'saveOne', { index: entry.selection }),
   });
   saveOne.disabled = !loaded.conversions.length;
@@ -283,7 +291,7 @@ function buttons(entry) {
     className: 'large', id: 'saveAll', text: loaded.saveAllTitle,
     onclick: () => save(entry, 'saveAll'),
   });
-  const openAnother = element('button', { text: texts.openAnother, onclick: chooseFiles });
+  const openAnother = element('button', { textKey: 'openAnother', onclick: chooseFiles });
   return [saveOne, saveAll, openAnother];
 }
 
@@ -301,8 +309,8 @@ function previewPane(preview) {
   const zoom = (fit) => () => { state.previewFit = fit; preview.classList.toggle('fit', fit); };
   return element('div', { className: 'previewPane' },
     element('div', { className: 'previewBar' },
-      element('button', { text: texts.fit, title: texts.fit, onclick: zoom(true) }),
-      element('button', { text: texts.actualSize, title: texts.actualSize, onclick: zoom(false) })),
+      element('button', { textKey: 'fit', title: texts.fit, onclick: zoom(true) }),
+      element('button', { textKey: 'actualSize', title: texts.actualSize, onclick: zoom(false) })),
     preview);
 }
 
@@ -365,6 +373,7 @@ function showTexts(answer) {
   byId('title').textContent = texts.title;
   byId('dropInstruction').replaceChildren(...marked(texts.dropInstruction));
   byId('chooseFile').textContent = texts.chooseFile;
+  for (const id of ['title', 'dropInstruction', 'chooseFile']) byId(id).dataset.textKey = id;
   if (!state.entries.length) showFace('emptyFace');
 }
 
