@@ -17,7 +17,7 @@
 import { test, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
-import { mkdtempSync, mkdirSync, readFileSync, rmSync } from 'node:fs';
+import { mkdtempSync, mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { basename, dirname, join } from 'node:path';
 import { promisify } from 'node:util';
@@ -55,7 +55,13 @@ async function inputs() {
     run(env.KERFWRIGHT_CASE_ARCHIVES, ['cli', join(work, 'cli')]),
   ]);
   const examples = ['box.lac', 'coaster.lac', 'sheet.lac'].map((name) => join(env.KERFWRIGHT_EXAMPLES, name));
-  return [...examples, ...listed.flatMap(({ stdout }) => lines(stdout))]
+  // Files a person may pick by mistake: no archive at all, and a ZIP archive
+  // without a project (its end record alone).
+  const strays = join(work, 'strays');
+  mkdirSync(strays);
+  writeFileSync(join(strays, 'notes.txt'), 'Cut the lid twice.\n');
+  writeFileSync(join(strays, 'photos.zip'), Buffer.from([0x50, 0x4b, 0x05, 0x06, ...new Array(18).fill(0)]));
+  return [...examples, join(strays, 'notes.txt'), join(strays, 'photos.zip'), ...listed.flatMap(({ stdout }) => lines(stdout))]
     .map((path, index) => ({ path, profile: profiles[index % profiles.length] }));
 }
 
@@ -249,6 +255,18 @@ test('every front end saves the same files and shows the same facts', async (t) 
     assertSameDescription(offered.description, described.json, `${what}: the page's description`);
     assertShownAsDescribed(shown, described.json, pageTexts, `${what}: the window`);
     for (const conversion of described.json.conversions) {
+      // The settings shown are the sidecar's lines, as it lists them.
+      const sidecar = native.files.find((file) => file.name === conversion.outputName.replace(/\.svg$/, '.txt'));
+      if (!native.saveFailure) assert.equal(sidecar !== undefined, described.json.settingsRecorded, `${what}: sidecar`);
+      const listed = sidecar?.bytes.toString('utf8');
+      if (listed && described.json.materialAndMachine) {
+        assert.ok(listed.includes(`\n${described.json.materialAndMachine}\n`), `${what}: material in ${sidecar.name}`);
+      }
+      for (const layer of listed ? conversion.layers : []) {
+        const heading = `${layer.name}  (`;
+        const block = `, ${layer.count} object${layer.count === 1 ? '' : 's'})\n${layer.settings}\n`;
+        assert.ok(listed.includes(heading) && listed.includes(block, listed.indexOf(heading)), `${what}: ${layer.name} in ${sidecar.name}`);
+      }
       for (const warning of conversion.warnings) {
         assert.ok(native.stderr.includes(`${conversion.outputName}: ${warning}\n`), `${what}: convert did not say ${warning}`);
       }

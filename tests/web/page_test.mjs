@@ -303,6 +303,30 @@ test('each example through the file chooser', async () => {
   }
 });
 
+test('the chooser takes projects and ZIP archives; a file opened again starts at its first drawing', async () => {
+  assert.equal(await tab.evaluate(`document.getElementById('fileInput').accept`), '.lac,.zip');
+  const input = examples[0];
+  await choose([input]);
+  await settledOn(basename(input));
+  const first = (await shown()).size;
+  const second = (await select(1, basename(input))).size;
+  assert.notEqual(second, first);
+  await choose([input]);
+  const again = await settledOn(basename(input));
+  assert.equal(again.size, first);
+  assert.equal(await tab.evaluate(`document.querySelector('#conversionPicker [aria-pressed="true"]').textContent`),
+    again.labels[0]);
+});
+
+test('a file that is no project is named as it was chosen', async () => {
+  const input = join(work, 'notes.txt');
+  writeFileSync(input, 'Cut the lid twice.\n');
+  await choose([input]);
+  const view = await settledOn('notes.txt');
+  assert.equal(view.error, 'Failed to read notes.txt: Could not open .lac archive at notes.txt: Not a zip archive');
+  await assertShowsCoreTexts('the face of a failure');
+});
+
 test('hiding a layer hides its group in the preview only', async () => {
   const input = examples[1];
   await choose([input]);
