@@ -148,6 +148,23 @@ TEST(ConversionLimitTest, ImageDataPastTheLimitLeavesThePlacementCountedButUnwri
     EXPECT_EQ(conversions[0].layerCounts.begin()->second, 3);
 }
 
+TEST(ConversionLimitTest, AMissingImageOfAnyNameIsLookedForOncePerObject) {
+    // A name longer than any entry's names none, and a name one byte shorter
+    // is normalised once, however often the object is placed: each of the
+    // thousand placements is warned of until the warning text is full.
+    for (const std::size_t length : {limits::kLongestEntryName + 1, limits::kLongestEntryName}) {
+        const std::string name(length, 'x');
+        LACDocument document = documentOf({canvasPlacing(objectOf(3, "RasterImage", LACObject::RasterImage{name, 1, 1}), 1000)});
+        document.imageNamesByNFC["y"] = "y";
+        const auto conversions = SVGWriter::convert(document, 5);
+        const auto& warnings = conversions[0].warnings;
+        ASSERT_EQ(warnings.size(), 1000u) << length;
+        // Compared whole, not printed: a failure's message would hold the name.
+        EXPECT_TRUE(warnings[0] == "Missing image '" + name + "' at obj_id=3 \u2014 skipped") << warnings[0].substr(0, 40);
+        EXPECT_TRUE(warnings[999] == warnings[0]);
+    }
+}
+
 // The plan that file names are made from before anything is drawn names the
 // same drawings as the conversion, also where the limit cuts a canvas's
 // plates short.

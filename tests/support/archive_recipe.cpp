@@ -106,6 +106,12 @@ std::string archiveOf(const std::vector<std::string>& parts) {
     for (const std::string& part : parts) {
         if (part.starts_with("truncated ")) {
             dropped = std::stoul(part.substr(10));
+        } else if (part.starts_with("end records in comment ")) {
+            builder.repeatEndRecordInComment(std::stoi(part.substr(23)));
+        } else if (part.starts_with("many ")) {
+            const std::size_t colon = part.find(':');
+            const long count = std::stol(part.substr(5, colon - 5));
+            for (long i = 1; i <= count; ++i) addEntry(builder, replacedAll(part.substr(colon + 1), "{i}", std::to_string(i)));
         } else if (!part.empty()) {
             addEntry(builder, part);
         }

@@ -11,7 +11,9 @@
 // mebibytes of zero bytes, a DEFLATE stream made in milliseconds however
 // large; "same" entries hold no data of their own but share the data of the
 // earlier entry that CONTENT names. The part "truncated N" drops the
-// archive's last N bytes.
+// archive's last N bytes; "end records in comment N" fills the archive's
+// comment with N copies of its end record; "many N:PART" stands for N parts,
+// with {i} in PART replaced by the count from 1.
 
 #include <string>
 #include <vector>

@@ -132,7 +132,8 @@ void putCentralHeader(std::string& out, const EncodedEntry& entry, std::uint32_t
     out += entry.name;
 }
 
-void putEndRecord(std::string& out, std::size_t entryCount, std::size_t directorySize, std::size_t directoryOffset) {
+void putEndRecord(std::string& out, std::size_t entryCount, std::size_t directorySize, std::size_t directoryOffset,
+                  std::size_t commentLength = 0) {
     putU32(out, endRecordSignature);
     putU16(out, 0);  // this disk
     putU16(out, 0);  // disk with the central directory
@@ -140,13 +141,18 @@ void putEndRecord(std::string& out, std::size_t entryCount, std::size_t director
     putU16(out, static_cast<std::uint16_t>(entryCount));
     putU32(out, static_cast<std::uint32_t>(directorySize));
     putU32(out, static_cast<std::uint32_t>(directoryOffset));
-    putU16(out, 0);  // comment length
+    putU16(out, static_cast<std::uint16_t>(commentLength));
 }
 
 }  // namespace
 
 ZipBuilder& ZipBuilder::add(ZipEntry entry) {
     entries_.push_back(std::move(entry));
+    return *this;
+}
+
+ZipBuilder& ZipBuilder::repeatEndRecordInComment(int copies) {
+    endRecordCopies_ = copies;
     return *this;
 }
 
@@ -174,7 +180,11 @@ std::string ZipBuilder::bytes() const {
     }
     const std::size_t directoryOffset = archive.size();
     archive += centralDirectory;
-    putEndRecord(archive, entries_.size(), centralDirectory.size(), directoryOffset);
+    std::string endRecord;
+    putEndRecord(endRecord, entries_.size(), centralDirectory.size(), directoryOffset);
+    putEndRecord(archive, entries_.size(), centralDirectory.size(), directoryOffset,
+                 endRecord.size() * static_cast<std::size_t>(endRecordCopies_));
+    for (int i = 0; i < endRecordCopies_; ++i) archive += endRecord;
     return archive;
 }
 

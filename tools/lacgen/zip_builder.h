@@ -41,12 +41,16 @@ public:
     ZipBuilder& add(ZipEntry entry);
     ZipBuilder& addFile(std::string name, std::string data);
     const std::vector<ZipEntry>& entries() const { return entries_; }
+    // The archive comment: this many copies of a 22-byte end record, as an
+    // archive forged to slow down readers that weigh every end record holds.
+    ZipBuilder& repeatEndRecordInComment(int copies);
 
     std::string bytes() const;                      // the complete archive
     void writeTo(const std::string& path) const;    // throws std::runtime_error on failure
 
 private:
     std::vector<ZipEntry> entries_;
+    int endRecordCopies_ = 0;
 };
 
 }  // namespace lacgen

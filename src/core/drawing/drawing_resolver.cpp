@@ -450,7 +450,10 @@ private:
 
     Resolved resolveImage(const FlattenedNode& node, const LACObject::RasterImage& image) {
         const LACObject& object = *node.object;
-        const StoredBytes* bytes = document_.image(image.fileName);
+        // Looked up once per object: a missing name is normalised to look again.
+        const auto [found, isNew] = images_.try_emplace(&object, nullptr);
+        if (isNew) found->second = document_.image(image.fileName);
+        const StoredBytes* bytes = found->second;
         if (bytes == nullptr) {
             skip(node, SkipReason::missingImage, image.fileName);
             return {};
@@ -490,6 +493,7 @@ private:
     ConversionBudget& budget_;
     std::vector<Skip> skips_;
     std::vector<LimitSkip> limitSkips_;
+    std::unordered_map<const LACObject*, const StoredBytes*> images_;  // each image object's file, or null
 };
 
 // Placements outlined ahead together, on several threads; the budget is then

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "text/unicode.h"
+#include "values/input_limits.h"
 
 namespace kerfwright {
 
@@ -56,6 +57,7 @@ const std::string* LACProcessSettings::processType(std::int64_t canvasIndex, std
 
 const StoredBytes* LACDocument::image(std::string_view fileName) const {
     if (const auto exact = imageData.find(std::string(fileName)); exact != imageData.end()) return &exact->second;
+    if (fileName.size() > limits::kLongestEntryName) return nullptr;
     const auto key = imageNamesByNFC.find(text::nfc(fileName));
     if (key == imageNamesByNFC.end()) return nullptr;
     const auto stored = imageData.find(key->second);

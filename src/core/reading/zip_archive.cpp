@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "reading/end_record_view.h"
 #include "values/huge_pages.h"
 
 namespace kerfwright::zip {
@@ -14,6 +15,8 @@ namespace kerfwright::zip {
 namespace {
 
 constexpr std::size_t chunkSize = 16384;
+// What a reader of entry text may add at its end (the JSON parser's padding).
+constexpr std::uint64_t kReaderPadding = 64;
 
 constexpr std::uint32_t unixTypeMask = 0170000;
 constexpr std::uint32_t unixDirectory = 0040000;
@@ -87,24 +90,30 @@ std::uint64_t declaredSize(::zip* archive, zip_uint64_t index) {
 // Keeps the first `keepBytes` of the entry and counts the rest, stopping as
 // soon as more than `maxBytes` have come out. Kept bytes are read straight
 // into their buffer, chunk by chunk.
-Pass streamEntry(::zip* archive, zip_uint64_t index, std::uint64_t keepBytes, std::uint64_t maxBytes) {
+// `expectedSize` is what the entry should hold: what the archive declares,
+// or what an earlier pass found.
+Pass streamEntry(::zip* archive, zip_uint64_t index, std::uint64_t keepBytes, std::uint64_t maxBytes,
+                 std::uint64_t expectedSize) {
     zip_file_t* file = zip_fopen_index(archive, index, 0);
     if (file == nullptr) return Pass{ZipError{errorText(zip_get_error(archive))}};
     const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, zip_fclose);
     std::string kept;
-    // Room for what the archive declares, and a chunk more to spare a last
-    // reallocation; no more than a bounded amount up front, so a declaration
-    // that overstates costs nothing.
-    const std::uint64_t declared = std::min(declaredSize(archive, index), keepBytes);
-    kept.reserve(static_cast<std::size_t>(std::min(declared + chunkSize, limits::kEntryBytesHeldWhileMeasuring)));
+    // Room for the size expected and the padding a JSON parser adds to it,
+    // and no more: what an entry holds stays in proportion to its size. A
+    // declaration that overstates costs no more than a bounded amount up
+    // front; one that understates grows the buffer as strings grow.
+    const std::uint64_t declared = std::min(expectedSize, keepBytes);
+    kept.reserve(static_cast<std::size_t>(std::min(declared + kReaderPadding, limits::kEntryBytesHeldWhileMeasuring)));
     std::uint64_t total = 0;
     char chunk[chunkSize];
     for (;;) {
         const std::size_t keptBefore = kept.size();
-        const bool keeping = keptBefore + chunkSize <= keepBytes;
-        if (keeping) kept.resize(keptBefore + chunkSize);
+        // Straight into the buffer while the declared size lasts, else through the chunk.
+        const bool keeping = keptBefore < declared;
+        const std::size_t wanted = keeping ? static_cast<std::size_t>(std::min<std::uint64_t>(chunkSize, declared - keptBefore)) : chunkSize;
+        if (keeping) kept.resize(keptBefore + wanted);
         char* target = keeping ? kept.data() + keptBefore : chunk;
-        const zip_int64_t read = zip_fread(file, target, chunkSize);
+        const zip_int64_t read = zip_fread(file, target, wanted);
         if (keeping) kept.resize(keptBefore + static_cast<std::size_t>(std::max<zip_int64_t>(read, 0)));
         if (read < 0) return Pass{ZipError{zip_file_strerror(file), total}, total};
         if (read == 0) return Pass{std::move(kept), total};
@@ -228,6 +237,11 @@ std::variant<Archive, ZipError> Archive::fromSource(zip_source_t* source, zip_er
         zip_error_fini(error);
         return ZipError{errorTextForCode(ZIP_ER_NOZIP)};
     }
+    source = endRecordView(source);
+    if (source == nullptr) {
+        zip_error_fini(error);
+        return ZipError{errorTextForCode(ZIP_ER_MEMORY)};
+    }
     ::zip* handle = zip_open_from_source(source, ZIP_RDONLY, error);
     if (handle == nullptr) {
         zip_source_free(source);
@@ -257,15 +271,17 @@ Extracted Archive::extract(const Entry& entry, std::uint64_t maxBytes) const {
     }
     // An entry is held while it streams up to what the archive declares for it
     // (at least a fixed amount, never past the limit): an honest entry is read
-    // once, and a declaration that understates only costs a second pass.
-    const std::uint64_t declared = std::min(declaredSize(handle_.get(), entry.index), maxBytes);
-    const std::uint64_t held = std::max(limits::kEntryBytesHeldWhileMeasuring, declared);
-    Pass first = streamEntry(handle_.get(), entry.index, held, maxBytes);
+    // once, and a declaration that understates only costs a second pass. One
+    // that declares more than the limit is measured holding nothing: if it is
+    // as large as it says, it is refused without ever having been held.
+    const std::uint64_t declared = declaredSize(handle_.get(), entry.index);
+    const std::uint64_t held = declared > maxBytes ? 0 : std::max(limits::kEntryBytesHeldWhileMeasuring, declared);
+    Pass first = streamEntry(handle_.get(), entry.index, held, maxBytes, declared);
     const auto* kept = std::get_if<std::string>(&first.outcome);
     if (kept == nullptr || kept->size() == first.total) return std::move(first.outcome);
     // Longer than what is held while measuring, yet within the limit: read it
     // again, into a buffer of exactly its size.
-    Pass second = streamEntry(handle_.get(), entry.index, first.total, first.total);
+    Pass second = streamEntry(handle_.get(), entry.index, first.total, first.total, first.total);
     const auto* whole = std::get_if<std::string>(&second.outcome);
     const bool changed = std::holds_alternative<TooLarge>(second.outcome) || (whole && whole->size() != first.total);
     if (changed) return ZipError{errorTextForCode(ZIP_ER_INCONS), first.total + second.total};
@@ -283,7 +299,7 @@ Outcome<StoredBytes> Archive::extractStored(const Entry& entry, std::uint64_t ma
     }
     // Inflated once, keeping nothing, to check it against its checksum and the
     // limit; then its compressed stream is kept.
-    Pass check = streamEntry(handle_.get(), entry.index, 0, maxBytes);
+    Pass check = streamEntry(handle_.get(), entry.index, 0, maxBytes, 0);
     if (auto* failure = std::get_if<ZipError>(&check.outcome)) return std::move(*failure);
     if (auto* tooLarge = std::get_if<TooLarge>(&check.outcome)) return *tooLarge;
     const std::uint64_t longestStream = longestKeptStream(check.total);

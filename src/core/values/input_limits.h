@@ -74,6 +74,10 @@ inline constexpr const char* kMaxImageDataBytesText = "1 GiB";
 inline constexpr std::uint64_t kMaxElementTextBytes = kGibibyte;
 inline constexpr const char* kMaxElementTextBytesText = "1 GiB";
 
+// The longest name a ZIP entry can have (its length is a 16-bit field): a
+// longer image name names no entry, and is not normalised to look for one.
+inline constexpr std::size_t kLongestEntryName = 65535;
+
 // The longest path data of one object that is parsed. Parsing holds several
 // times the text's size in tokens and commands, and no real drawing has a
 // single path this long.
