@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 
 #include "text/number_text.h"
@@ -13,10 +14,44 @@ namespace {
 constexpr std::string_view kEmDash = "\u2014";
 constexpr std::string_view kBullet = "  \u2022 ";
 
-void appendNumber(std::string& out, double value) { SVGFormat::appendNum(out, value); }
+// A setting or a size as the drawings write numbers. A finite value too
+// large for the rounding step (it would overflow into "inf") is written as
+// printf's "%g" writes it instead: a finite value never reads as infinite.
+void appendNumber(std::string& out, double value) {
+    constexpr double kRoundingStep = 1e4;  // ten to the power of the places kept
+    static_assert(SVGFormat::kPrecision == 4);
+    if (std::isfinite(value) && !std::isfinite(value * kRoundingStep)) {
+        text::appendPrintfG(out, value);
+        return;
+    }
+    SVGFormat::appendNum(out, value);
+}
 
 void appendLine(std::string& out, std::string_view line) {
     out += line;
+    out += '\n';
+}
+
+// Text the project supplies, with every C0 and C1 control character (a line
+// break, an escape, a NUL) shown as U+FFFD: the summary's lines are its own.
+// Other bytes are copied as they are.
+void appendQuoted(std::string& out, std::string_view text) {
+    constexpr std::string_view kReplacement = "\uFFFD";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if (byte < 0x20 || c1) {
+            out += kReplacement;
+            if (c1) ++i;
+        } else {
+            out += text[i];
+        }
+    }
+}
+
+void appendQuotedLine(std::string& out, std::string_view line) {
+    appendQuoted(out, line);
     out += '\n';
 }
 
@@ -40,21 +75,21 @@ void appendHeading(std::string& out, std::string_view sourceFileName) {
     appendLine(out, std::string(32, '='));
     appendLine(out, "");
     out += "Source file: ";
-    appendLine(out, sourceFileName);
+    appendQuotedLine(out, sourceFileName);
 }
 
 void appendMaterial(std::string& out, const LACMaterialInfo& material) {
     out += "Material:    ";
-    out += material.name;
+    appendQuoted(out, material.name);
     if (material.materialId) {
         out += "  (";
-        out += *material.materialId;
+        appendQuoted(out, *material.materialId);
         out += ')';
     }
     out += '\n';
     if (material.vendor) {
         out += "Vendor:      ";
-        appendLine(out, *material.vendor);
+        appendQuotedLine(out, *material.vendor);
     }
     if (material.thicknessMm) {
         out += "Thickness:   ";
@@ -63,13 +98,13 @@ void appendMaterial(std::string& out, const LACMaterialInfo& material) {
     }
     if (material.category) {
         out += "Category:    ";
-        appendLine(out, *material.category);
+        appendQuotedLine(out, *material.category);
     }
 }
 
 void appendCanvasAndBounds(std::string& out, const CanvasConversion& conversion, const OutputProfile& profile) {
     out += "Canvas:      ";
-    appendLine(out, canvasDisplayName(conversion.canvasIndex, conversion.canvasName));
+    appendQuotedLine(out, canvasDisplayName(conversion.canvasIndex, conversion.canvasName));
     out += "Bounds:      ";
     appendNumber(out, conversion.bounds.maxX - conversion.bounds.minX);
     out += " \u00d7 ";
@@ -139,7 +174,7 @@ void appendWarnings(std::string& out, const std::vector<std::string>& warnings) 
     appendLine(out, std::string(19, '-'));
     for (const std::string& warning : warnings) {
         out += kBullet;
-        appendLine(out, warning);
+        appendQuotedLine(out, warning);
     }
 }
 
@@ -158,7 +193,7 @@ std::string materialAndMachine(const LACProcessConfig& config) {
     if (config.material) appendMaterial(out, *config.material);
     if (config.machineName) {
         out += "Machine:     ";
-        appendLine(out, *config.machineName);
+        appendQuotedLine(out, *config.machineName);
     }
     return out;
 }
