@@ -1,4 +1,5 @@
 #include <sched.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -35,9 +36,45 @@ struct InputReport {
     void error(std::string line) { printed.push_back({true, std::move(line)}); }
 };
 
+// The device and inode of a file, which tell it apart whatever path names it.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+std::optional<FileIdentity> identityOf(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    return FileIdentity{status.st_dev, status.st_ino};
+}
+
+// The files this run converts: none of them is ever replaced by an output,
+// whatever the names, so that a project called "coaster.svg" is not
+// overwritten with its own drawing.
+class Inputs {
+public:
+    explicit Inputs(const std::vector<std::filesystem::path>& paths) {
+        for (const auto& path : paths) {
+            if (auto identity = identityOf(path)) identities_.push_back(*identity);
+        }
+    }
+
+    bool contains(const std::filesystem::path& path) const {
+        const auto identity = identityOf(path);
+        return identity && std::find(identities_.begin(), identities_.end(), *identity) != identities_.end();
+    }
+
+private:
+    std::vector<FileIdentity> identities_;
+};
+
 // A writer that stages each file into `staged` instead of putting it in place.
-TextFileWriter stagingInto(std::vector<StagedFile>& staged) {
-    return [&staged](const std::filesystem::path& path, std::string_view text) -> std::optional<WriteFailure> {
+TextFileWriter stagingInto(std::vector<StagedFile>& staged, const Inputs& inputs) {
+    return [&staged, &inputs](const std::filesystem::path& path, std::string_view text) -> std::optional<WriteFailure> {
+        if (inputs.contains(path)) {
+            return WriteFailure{"Could not write \"" + path.string() + "\": It is one of the files being converted"};
+        }
         auto one = stageText(path, text);
         if (auto* failure = std::get_if<WriteFailure>(&one)) return std::move(*failure);
         staged.push_back(std::move(std::get<StagedFile>(one)));
@@ -49,10 +86,10 @@ TextFileWriter stagingInto(std::vector<StagedFile>& staged) {
 // drawing's warnings come first; the files written and what failed follow
 // when they are committed.
 InputReport convertOne(const std::filesystem::path& input, const std::optional<std::filesystem::path>& outputFolder,
-                       const OutputProfile& profile, std::size_t threads) {
+                       const OutputProfile& profile, std::size_t threads, const Inputs& inputs) {
     InputReport report;
     const auto saved = convertAndSaveAll(
-        input, profile, outputFolder.value_or(input.parent_path()), stagingInto(report.staged), threads,
+        input, profile, outputFolder.value_or(input.parent_path()), stagingInto(report.staged, inputs), threads,
         [&report](std::size_t, const std::string& fileName, const CanvasConversion& conversion) {
             for (const std::string& warning : conversion.warnings) report.error(fileName + ": " + warning);
         });
@@ -109,10 +146,16 @@ int convertFiles(const std::vector<std::filesystem::path>& inputs,
                  const std::optional<std::filesystem::path>& outputFolder, std::size_t jobs,
                  const OutputProfile& profile) {
     if (outputFolder) {
-        // A folder that cannot be made shows up as the first failed write.
-        std::error_code ignored;
-        std::filesystem::create_directories(*outputFolder, ignored);
+        // Nothing can be written where the folder cannot be made: that is the
+        // failure to report, with its own cause, rather than each file's.
+        std::error_code error;
+        std::filesystem::create_directories(*outputFolder, error);
+        if (error) {
+            std::cerr << saveFailureMessage(folderFailure(*outputFolder, error.value()).description) << '\n';
+            return kExitFailure;
+        }
     }
+    const Inputs converted(inputs);
     ProgressBar progressBar(inputs.size());
     bool allConverted = true;
     // Inputs done while the disk was busy with earlier ones are committed
@@ -124,7 +167,7 @@ int convertFiles(const std::vector<std::filesystem::path>& inputs,
     const std::size_t threadsPerInput =
         inputs.empty() ? 1 : std::clamp<std::size_t>(jobs / inputs.size(), 1, defaultJobCount());
     const OrderedJobs<InputReport> conversions{
-        .work = [&](std::size_t i) { return convertOne(inputs[i], outputFolder, profile, threadsPerInput); },
+        .work = [&](std::size_t i) { return convertOne(inputs[i], outputFolder, profile, threadsPerInput, converted); },
         .deliver =
             [&](std::size_t, InputReport& report, bool nextIsReady) {
                 waiting.push_back(std::move(report));

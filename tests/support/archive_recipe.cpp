@@ -66,6 +66,7 @@ void addEntry(lacgen::ZipBuilder& builder, std::string part) {
         more = true;
         if (take("stored:")) entry.deflate = false;
         else if (take("bzip2:")) entry.bzip2 = true;
+        else if (take("pastend:")) entry.placedPastEnd = true;
         else if (take("badcrc:")) entry.corruptChecksum = true;
         else if (take("dir:")) entry.type = lacgen::ZipEntry::Type::directory;
         else if (take("link:")) entry.type = lacgen::ZipEntry::Type::symlink;

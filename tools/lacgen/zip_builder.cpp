@@ -24,6 +24,7 @@ constexpr std::uint16_t utf8NameFlag = 1 << 11;
 constexpr std::uint16_t methodStored = 0;
 constexpr std::uint16_t methodDeflate = 8;
 constexpr std::uint16_t methodBzip2 = 12;
+constexpr std::uint32_t kFarPastTheEnd = 0x7fffff00;
 // A fixed timestamp (1980-01-01 00:00) keeps the archives reproducible.
 constexpr std::uint16_t dosTime = 0;
 constexpr std::uint16_t dosDate = (1 << 5) | 1;
@@ -175,7 +176,7 @@ std::string ZipBuilder::bytes() const {
         }
         const EncodedEntry encoded = encode(entry);
         offsets.push_back(static_cast<std::uint32_t>(archive.size()));
-        putCentralHeader(centralDirectory, encoded, offsets.back());
+        putCentralHeader(centralDirectory, encoded, entry.placedPastEnd ? kFarPastTheEnd : offsets.back());
         putLocalEntry(archive, encoded);
     }
     const std::size_t directoryOffset = archive.size();

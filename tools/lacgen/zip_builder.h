@@ -34,6 +34,8 @@ struct ZipEntry {
     // No data of its own: the central record points at the data of this
     // earlier entry, under its own name.
     std::optional<std::size_t> sharesDataOf{};
+    // The central record places the entry's data far past the archive's end.
+    bool placedPastEnd = false;
 };
 
 class ZipBuilder {

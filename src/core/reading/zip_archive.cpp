@@ -66,6 +66,20 @@ std::vector<Entry> listEntries(::zip* archive) {
     return entries;
 }
 
+// Why an entry cannot be opened. An entry whose data the archive places
+// outside itself is reported as the damage it is, not as the seek that failed.
+ZipError openFailure(::zip* archive) {
+    zip_error_t* error = zip_get_error(archive);
+    switch (zip_error_code_zip(error)) {
+        case ZIP_ER_INVAL:
+        case ZIP_ER_SEEK:
+        case ZIP_ER_EOF:
+            return ZipError{"Damaged archive: an entry lies past the end of the file"};
+        default:
+            return ZipError{errorText(error)};
+    }
+}
+
 // One pass over an entry: what it kept, and how many bytes came out in all.
 struct Pass {
     Extracted outcome;  // on success, the first `keepBytes` of the content
@@ -95,7 +109,7 @@ std::uint64_t declaredSize(::zip* archive, zip_uint64_t index) {
 Pass streamEntry(::zip* archive, zip_uint64_t index, std::uint64_t keepBytes, std::uint64_t maxBytes,
                  std::uint64_t expectedSize) {
     zip_file_t* file = zip_fopen_index(archive, index, 0);
-    if (file == nullptr) return Pass{ZipError{errorText(zip_get_error(archive))}};
+    if (file == nullptr) return Pass{openFailure(archive)};
     const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, zip_fclose);
     std::string kept;
     // Room for the size expected and the padding a JSON parser adds to it,
@@ -131,7 +145,7 @@ std::variant<std::string, ZipError, TooLarge> readCompressed(::zip* archive, zip
                                                              std::uint64_t declaredCompressedSize,
                                                              std::uint64_t maxBytes) {
     zip_file_t* file = zip_fopen_index(archive, index, ZIP_FL_COMPRESSED);
-    if (file == nullptr) return ZipError{errorText(zip_get_error(archive))};
+    if (file == nullptr) return openFailure(archive);
     const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, zip_fclose);
     std::string compressed;
     const std::uint64_t expected = std::min({declaredCompressedSize, maxBytes, limits::kEntryBytesHeldWhileMeasuring});
@@ -214,6 +228,14 @@ bool isEmpty(zip_source_t* source) {
 void Archive::Discard::operator()(::zip* archive) const { zip_discard(archive); }
 
 std::variant<Archive, ZipError> Archive::open(const std::filesystem::path& file) {
+    // Only a regular file is an archive; a folder, a pipe or a device would
+    // otherwise be "not supported", or a pipe wait for ever.
+    std::error_code statusError;
+    const std::filesystem::file_status status = std::filesystem::status(file, statusError);
+    if (std::filesystem::is_directory(status)) return ZipError{"Is a folder, not a file"};
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        return ZipError{"Not a regular file"};
+    }
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_file_create(file.c_str(), 0, -1, &error);  // -1: to the end of the file

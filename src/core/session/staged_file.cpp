@@ -132,6 +132,10 @@ WriteFailure writeFailure(const std::filesystem::path& path, int error) {
     return WriteFailure{"Could not write \"" + path.string() + "\": " + systemErrorText(error)};
 }
 
+WriteFailure folderFailure(const std::filesystem::path& path, int error) {
+    return WriteFailure{"Could not make the folder \"" + path.string() + "\": " + systemErrorText(error)};
+}
+
 StagedFile::StagedFile(std::filesystem::path target, int unnamed, std::string temporary)
     : target_(std::move(target)), unnamed_(unnamed), temporary_(std::move(temporary)) {}
 

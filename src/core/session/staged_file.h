@@ -19,6 +19,9 @@ struct WriteFailure {
 // "Could not write "PATH": " and the description of the C library's error number.
 WriteFailure writeFailure(const std::filesystem::path& path, int error);
 
+// "Could not make the folder "PATH": " and the description of the error number.
+WriteFailure folderFailure(const std::filesystem::path& path, int error);
+
 // Text written beside its target but not yet in place. Committing makes it
 // durable and moves it over the target; a staged file dropped uncommitted
 // leaves nothing behind.
