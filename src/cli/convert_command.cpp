@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "ordered_jobs.h"
 #include "progress_bar.h"
+#include "terminal_text.h"
 #include "session/save_outputs.h"
 
 namespace kerfwright::cli {
@@ -121,7 +122,7 @@ bool commitAll(InputReport& report) {
 // write, so both streams keep the order the lines were made in.
 void print(const InputReport& report) {
     for (const Printed& printed : report.printed) {
-        (printed.onStandardError ? std::cerr : std::cout) << printed.line << '\n';
+        (printed.onStandardError ? std::cerr : std::cout) << terminalText(printed.line) << '\n';
     }
     std::cout.flush();
 }
@@ -151,7 +152,8 @@ int convertFiles(const std::vector<std::filesystem::path>& inputs,
         std::error_code error;
         std::filesystem::create_directories(*outputFolder, error);
         if (error) {
-            std::cerr << saveFailureMessage(folderFailure(*outputFolder, error.value()).description) << '\n';
+            std::cerr << terminalText(saveFailureMessage(folderFailure(*outputFolder, error.value()).description))
+                      << '\n';
             return kExitFailure;
         }
     }

@@ -1,7 +1,9 @@
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "commands.h"
+#include "terminal_text.h"
 #include "session/document_description.h"
 #include "session/save_outputs.h"
 #include "text/number_text.h"
@@ -9,30 +11,28 @@
 namespace kerfwright::cli {
 namespace {
 
+// The description, one line per fact, as the terminal shows it.
 std::string documentSummary(const LoadedDocument& loaded) {
     const DocumentDescription description = describe(loaded);
-    std::string out = description.fileName + "\n";
-    if (loaded.document.application) out += "Application:  " + *loaded.document.application + "\n";
-    if (loaded.document.fileVersion) out += "File version: " + *loaded.document.fileVersion + "\n";
-    if (!loaded.profile.isStandard()) out += "Profile:      " + loaded.profile.description() + "\n";
-    if (description.drawings.empty()) out += "\nNo canvases.\n";
-    if (description.pickerHeading) out += *description.pickerHeading + "\n";
+    std::vector<std::string> lines = {description.fileName};
+    if (loaded.document.application) lines.push_back("Application:  " + *loaded.document.application);
+    if (loaded.document.fileVersion) lines.push_back("File version: " + *loaded.document.fileVersion);
+    if (!loaded.profile.isStandard()) lines.push_back("Profile:      " + loaded.profile.description());
+    if (description.drawings.empty()) lines.insert(lines.end(), {"", "No canvases."});
+    if (description.pickerHeading) lines.push_back(*description.pickerHeading);
     for (const DrawingDescription& drawing : description.drawings) {
-        out += "\n" + drawing.label + "  ->  " + drawing.outputName + "\n";
-        out += "  Size:   " + drawing.size + "\n";
-        out += "  Layers:";
-        if (drawing.layers.empty()) out += " none";
-        out += "\n";
+        lines.insert(lines.end(), {"", drawing.label + "  ->  " + drawing.outputName, "  Size:   " + drawing.size});
+        lines.push_back(drawing.layers.empty() ? "  Layers: none" : "  Layers:");
         for (const LayerRowDescription& row : drawing.layers) {
             std::string name(rawValue(row.layer));
             name.resize(16, ' ');
-            out += "    " + name + text::integerText(row.count) + "\n";
+            lines.push_back("    " + name + text::integerText(row.count));
         }
-        if (!drawing.warnings.empty()) {
-            out += "  Warnings:\n";
-            for (const std::string& warning : drawing.warnings) out += "    \u2022 " + warning + "\n";
-        }
+        if (!drawing.warnings.empty()) lines.push_back("  Warnings:");
+        for (const std::string& warning : drawing.warnings) lines.push_back("    \u2022 " + warning);
     }
+    std::string out;
+    for (const std::string& line : lines) out += terminalText(line) + "\n";
     return out;
 }
 
@@ -41,7 +41,7 @@ std::string documentSummary(const LoadedDocument& loaded) {
 int describeFile(const std::filesystem::path& input, bool asJson, const OutputProfile& profile) {
     const auto outcome = loadDocumentOrFailureMessage(input, profile, defaultJobCount());
     if (const auto* message = std::get_if<std::string>(&outcome)) {
-        std::cerr << *message << '\n';
+        std::cerr << terminalText(*message) << '\n';
         return kExitFailure;
     }
     const LoadedDocument& loaded = std::get<LoadedDocument>(outcome);
