@@ -452,8 +452,10 @@ void ImageEncoding(benchmark::State& state) {
                 if (image == nullptr) continue;
                 const StoredBytes* bytes = p.loaded.document.image(image->fileName);
                 if (bytes == nullptr) continue;
-                const DrawnElement element{node.object->id, node.object->name,
-                                           DrawnElement::Image{bytes, image->width, image->height, node.transform}};
+                // The benchmark's images are PNG files.
+                const DrawnElement element{
+                    node.object->id, node.object->name,
+                    DrawnElement::Image{bytes, image->width, image->height, node.transform, "image/png"}};
                 std::string out;
                 benchmark::DoNotOptimize(ImageEmitter::appendElement(out, element));
                 benchmark::DoNotOptimize(out);

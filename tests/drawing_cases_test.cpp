@@ -53,7 +53,7 @@ protected:
             sections_[section.heading] = section.body.substr(0, section.body.empty() ? 0 : section.body.size() - 1);
             return "";
         }
-        const std::vector<std::string> parts = testing::projectRecipeParts(sections_);
+        const std::vector<std::string> parts = testing::projectRecipeParts(sections_, where_);
         const std::string sourceName = where_.substr(0, where_.rfind('.')) + ".lac";
         const LACDocument document = LACReader::readFromMemory(testing::archiveOf(parts), sourceName);
         return testing::sectionText("expected", conversionsText(document, sourceName));

@@ -140,7 +140,9 @@ TEST(ConversionLimitTest, ImageDataPastTheLimitLeavesThePlacementCountedButUnwri
     // Three placements of a quarter-gigabyte image pass the limit of one
     // gigabyte of Base64 text by a few bytes.
     LACDocument document = documentOf({canvasPlacing(objectOf(7, "RasterImage", LACObject::RasterImage{"big.png", 1, 1}), 3)});
-    document.imageData["big.png"] = StoredBytes::plain(std::string(256 * limits::kMebibyte, '\0'));
+    std::string png(256 * limits::kMebibyte, '\0');
+    png.replace(0, 8, "\x89PNG\r\n\x1a\n");  // a PNG file's signature: only pictures are embedded
+    document.imageData["big.png"] = StoredBytes::plain(std::move(png));
     const auto conversions = SVGWriter::convert(document, 5);
     EXPECT_EQ(countOf(conversions[0].svg, "<image "), 2u);
     EXPECT_EQ(conversions[0].warnings,

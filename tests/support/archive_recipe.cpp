@@ -15,21 +15,29 @@ constexpr std::size_t kMebibyte = std::size_t{1} << 20;
 constexpr std::string_view kSceneName = "2D/2dmodel.json";
 constexpr std::string_view kSettingsName = "Metadata2D/project_settings.json";
 
+// A PNG file's signature, which makes what follows it a picture to the converter.
+constexpr std::string_view kPngSignature = "\x89PNG\r\n\x1a\n";
+
 // Glued from one flushed block per mebibyte and a final empty block, so that
-// a stream for gigabytes costs one compression of a mebibyte.
-lacgen::ZipEntry::Deflated deflatedZeros(std::uint32_t mebibytes) {
+// a stream for gigabytes costs one compression of a mebibyte. `lead` comes
+// before the zeros, in a block of its own.
+lacgen::ZipEntry::Deflated deflatedZeros(std::uint32_t mebibytes, std::string_view lead) {
     const std::string zeros(kMebibyte, '\0');
     const std::string block = lacgen::deflateRaw(zeros, Z_BEST_COMPRESSION, 9, false);
     const uLong blockCrc = lacgen::crc32Of(zeros);
     lacgen::ZipEntry::Deflated deflated;
     uLong crc = crc32(0L, Z_NULL, 0);
+    if (!lead.empty()) {
+        deflated.stream = lacgen::deflateRaw(std::string(lead), Z_BEST_COMPRESSION, 9, false);
+        crc = lacgen::crc32Of(std::string(lead));
+    }
     for (std::uint32_t i = 0; i < mebibytes; ++i) {
         deflated.stream += block;
         crc = crc32_combine(crc, blockCrc, kMebibyte);
     }
     deflated.stream += std::string("\x03\x00", 2);
     deflated.crc = static_cast<std::uint32_t>(crc);
-    deflated.size = static_cast<std::uint32_t>(std::uint64_t{mebibytes} * kMebibyte);
+    deflated.size = static_cast<std::uint32_t>(std::uint64_t{mebibytes} * kMebibyte + lead.size());
     return deflated;
 }
 
@@ -57,6 +65,7 @@ void addEntry(lacgen::ZipBuilder& builder, std::string part) {
     lacgen::ZipEntry entry;
     bool zeros = false;
     bool same = false;
+    bool png = false;
     const auto take = [&](std::string_view flag) {
         if (!part.starts_with(flag)) return false;
         part.erase(0, flag.size());
@@ -67,6 +76,7 @@ void addEntry(lacgen::ZipBuilder& builder, std::string part) {
         if (take("stored:")) entry.deflate = false;
         else if (take("bzip2:")) entry.bzip2 = true;
         else if (take("pastend:")) entry.placedPastEnd = true;
+        else if (take("png:")) png = true;
         else if (take("badcrc:")) entry.corruptChecksum = true;
         else if (take("dir:")) entry.type = lacgen::ZipEntry::Type::directory;
         else if (take("link:")) entry.type = lacgen::ZipEntry::Type::symlink;
@@ -91,10 +101,12 @@ void addEntry(lacgen::ZipBuilder& builder, std::string part) {
         }
         entry.data.clear();
     } else if (zeros && entry.deflate) {
-        entry.deflated = deflatedZeros(static_cast<std::uint32_t>(std::stoul(entry.data)));
+        entry.deflated = deflatedZeros(static_cast<std::uint32_t>(std::stoul(entry.data)), png ? kPngSignature : "");
         entry.data.clear();
     } else if (zeros) {
-        entry.data = std::string(std::stoul(entry.data) * kMebibyte, '\0');
+        entry.data = std::string(png ? kPngSignature : "") + std::string(std::stoul(entry.data) * kMebibyte, '\0');
+    } else if (png) {
+        entry.data.insert(0, kPngSignature);
     }
     builder.add(std::move(entry));
 }

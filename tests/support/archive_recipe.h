@@ -1,10 +1,10 @@
 #pragma once
 // Archives written down as recipes, one entry per part:
 //
-//   [stored:|bzip2:][badcrc:][pastend:][dir:|link:][size=N:][zeros:][same:]NAME=CONTENT
+//   [stored:|bzip2:][badcrc:][pastend:][png:][dir:|link:][size=N:][zeros:][same:]NAME=CONTENT
 //
 // "pastend" makes the central directory place the data past the archive's
-// end. "scene" and "settings" alone are the smallest valid required entries, and
+// end; "png" puts a PNG file's signature before the content. "scene" and "settings" alone are the smallest valid required entries, and
 // "scene=…" and "settings=…" name those two entries short. In CONTENT,
 // <<N*TEXT>> stands for TEXT written N times, with {i} and {i+1} in it
 // replaced by the count from 1 and the count after it. "size=N" makes the

@@ -88,12 +88,13 @@ std::vector<Section> sectionsOf(const std::string& text) {
     return sections;
 }
 
-std::vector<std::string> projectRecipeParts(const std::map<std::string, std::string>& sections) {
+std::vector<std::string> projectRecipeParts(const std::map<std::string, std::string>& sections,
+                                            const std::string& where) {
     const auto settings = sections.find("settings");
     std::vector<std::string> parts = {"scene=" + sections.at("scene"),
                                       settings != sections.end() ? "settings=" + settings->second : "settings"};
     for (const auto& [name, content] : sections) {
-        if (name.starts_with("image ")) parts.push_back("2D/Objects/" + name.substr(6) + "=" + content);
+        if (name.starts_with("image ")) parts.push_back("2D/Objects/" + name.substr(6) + "=" + unescaped(content, where));
         if (name.starts_with("file ")) parts.push_back(name.substr(5) + "=" + content);
     }
     return parts;

@@ -40,9 +40,10 @@ std::vector<std::string> recipePartsOf(const Section& archiveSection, const std:
 
 // The recipe parts of a project written as sections, each body as in an
 // archive recipe and without its last line end: "scene", "settings" (the
-// smallest valid entry when missing), "image NAME" (under 2D/Objects/) and
-// "file PATH"; other sections are left out.
-std::vector<std::string> projectRecipeParts(const std::map<std::string, std::string>& sections);
+// smallest valid entry when missing), "image NAME" (under 2D/Objects/, its
+// bytes written as in case files) and "file PATH"; other sections are left out.
+std::vector<std::string> projectRecipeParts(const std::map<std::string, std::string>& sections,
+                                            const std::string& where);
 
 // "== HEADING" and the text, ending in a line end unless empty.
 std::string sectionText(const std::string& heading, const std::string& text);

@@ -36,7 +36,7 @@ void writeDrawingCase(const fs::path& caseFile, const fs::path& out) {
         sections[section.heading] = section.body.substr(0, section.body.empty() ? 0 : section.body.size() - 1);
     }
     const std::string name = caseFile.stem().string();
-    write(out / name / (name + ".lac"), projectRecipeParts(sections));
+    write(out / name / (name + ".lac"), projectRecipeParts(sections, caseFile.filename().string()));
 }
 
 void writeArchiveSections(const fs::path& caseFile, const fs::path& out) {

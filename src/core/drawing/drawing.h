@@ -28,7 +28,8 @@ struct DrawnElement {
         const StoredBytes* bytes;  // into the document
         std::int64_t width;
         std::int64_t height;
-        Transform2D placement;  // every entry finite once rounded for writing
+        Transform2D placement;       // every entry finite once rounded for writing
+        std::string_view mediaType;  // "image/png", "image/jpeg", "image/gif" or "image/webp"
     };
 
     std::int64_t objId;

@@ -343,7 +343,17 @@ struct Resolved {
 };
 
 // Why a placement that was measured and counted is still not drawn.
-enum class SkipReason { notStartingWithMove, nonFiniteNumber, missingImage };
+enum class SkipReason { notStartingWithMove, nonFiniteNumber, missingImage, unreadableImage };
+
+// The kind of picture a file's first bytes announce, as a data address names
+// it; nothing for any other file, which readers would refuse.
+std::optional<std::string_view> imageMediaType(std::string_view head) {
+    if (head.starts_with("\x89PNG\r\n\x1a\n")) return "image/png";
+    if (head.starts_with("\xff\xd8\xff")) return "image/jpeg";
+    if (head.starts_with("GIF87a") || head.starts_with("GIF89a")) return "image/gif";
+    if (head.size() >= 12 && head.starts_with("RIFF") && head.substr(8, 4) == "WEBP") return "image/webp";
+    return std::nullopt;
+}
 
 struct Skip {
     std::size_t position;  // in the flattened placements
@@ -367,6 +377,8 @@ std::string describe(const Skip& skip) {
             return concatenated("Non-finite number in obj_id=", skip.objId, kSkipped);
         case SkipReason::missingImage:
             return concatenated("Missing image '", skip.imageName, "' at obj_id=", skip.objId, kSkipped);
+        case SkipReason::unreadableImage:
+            return concatenated("Unreadable image '", skip.imageName, "' at obj_id=", skip.objId, kSkipped);
     }
     return {};
 }
@@ -465,6 +477,14 @@ private:
                 return {};
             }
         }
+        const std::optional<std::string_view> mediaType = imageMediaType(bytes->head);
+        if (!mediaType) {
+            skip(node, SkipReason::unreadableImage, image.fileName);
+            return {};
+        }
+        // A picture of no width or no height draws nothing in any reader:
+        // left out silently, as path data that draws nothing is.
+        if (image.width == 0 || image.height == 0) return {};
         const std::uint64_t embedded = text::base64Length(bytes->size);
         if (budget_.imageDataBytes + embedded > limits::kMaxImageDataBytes) {
             limitSkips_.push_back({object.id, LimitReached::imageData});
@@ -484,7 +504,8 @@ private:
         bounds.include(t.apply(w, 0));
         bounds.include(t.apply(w, h));
         bounds.include(t.apply(0, h));
-        return {DrawnElement{object.id, object.name, DrawnElement::Image{bytes, image.width, image.height, t}}, bounds};
+        return {DrawnElement{object.id, object.name, DrawnElement::Image{bytes, image.width, image.height, t, *mediaType}},
+                bounds};
     }
 
     const LACDocument& document_;

@@ -19,6 +19,7 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 2 * kPi;
+constexpr double kQuarterTurn = 1.5707963267948966;
 // Control-point distance of a quarter circle as a fraction of its radius.
 constexpr double kKappa = 0.5522847498;
 // Room reserved up front, so that the text is written without growing: a
@@ -147,6 +148,15 @@ private:
 // One cubic for the circular arc from start to end about center, the shorter way.
 Cubic arcToCubic(Point2D start, Point2D end, Point2D center);
 
+// The cubics an arc is written as: one for a sweep of at most a quarter turn,
+// else two of half the sweep each, meeting on the circle halfway, as one
+// cubic strays from its circle by up to 1.8 % of the radius on a half turn.
+struct ArcCubics {
+    std::array<Cubic, 2> cubics;
+    std::size_t count = 1;
+};
+ArcCubics arcToCubics(Point2D start, Point2D end, Point2D center);
+
 // Where the pen stands, in output coordinates; both begin at the output
 // origin rather than at the transformed origin.
 struct Pen {
@@ -191,12 +201,14 @@ struct CommandWriter {
 
     // The arc is built from already transformed points, so it stays circular
     // in output coordinates whatever the transform does to circles. It is
-    // measured as the cubic drawn, which can bulge beyond both its ends.
+    // measured as the cubics drawn, which can bulge beyond their ends.
     void writeArc(Point2D end, Point2D center) const {
-        const Cubic cubic = arcToCubic(pen.current, transform.apply(end), transform.apply(center));
-        outline.appendCubicPiece(cubic);
-        outline.measureCubic(pen.current, cubic);
-        pen.current = cubic.end;
+        const ArcCubics arc = arcToCubics(pen.current, transform.apply(end), transform.apply(center));
+        for (std::size_t i = 0; i < arc.count; ++i) {
+            outline.appendCubicPiece(arc.cubics[i]);
+            outline.measureCubic(pen.current, arc.cubics[i]);
+            pen.current = arc.cubics[i].end;
+        }
     }
 };
 
@@ -258,12 +270,14 @@ EmittedPath emitEllipse(double centerX, double centerY, double radiusX, double r
         outline.appendCommand(" C ", {mapped[first], mapped[first + 1], mapped[(first + 2) % 12]}, "");
     }
     outline.path.d += " Z";
-    // The corners of the untransformed bounding rectangle: exact without
-    // rotation or shear, and still containing with them.
-    outline.path.bounds.include(transform.apply(cx - radiusX, cy - radiusY));
-    outline.path.bounds.include(transform.apply(cx + radiusX, cy - radiusY));
-    outline.path.bounds.include(transform.apply(cx - radiusX, cy + radiusY));
-    outline.path.bounds.include(transform.apply(cx + radiusX, cy + radiusY));
+    // Measured as the four cubics drawn: their ends and interior extremes.
+    // An ellipse that is not turned reaches no further than its ends, the
+    // corners of its rectangle; a turned one no further than its curve.
+    outline.path.bounds.include(mapped[0]);
+    for (int segment = 0; segment < 4; ++segment) {
+        const int first = 1 + 3 * segment;
+        outline.measureCubic(mapped[first - 1], {mapped[first], mapped[first + 1], mapped[(first + 2) % 12]});
+    }
     return std::move(outline.path);
 }
 
@@ -273,30 +287,53 @@ EmittedPath emitCenterPointArc(Point2D p0, Point2D p1, Point2D p2, const Transfo
     const Point2D middle = transform.apply(p1);
     const Point2D end = transform.apply(p2);
     Outline outline;
-    outline.path.d.reserve(reservedLength(3, 8));
+    outline.path.d.reserve(reservedLength(3, 14));
     outline.path.bounds.include(start);
-    outline.path.bounds.include(middle);
-    outline.path.bounds.include(end);
     outline.appendCommand("M ", {start}, "");
     if (!center) {
         outline.appendCommand(" L ", {middle}, "");
         outline.appendCommand(" L ", {end}, "");
+        outline.path.bounds.include(middle);
+        outline.path.bounds.include(end);
         return std::move(outline.path);
     }
-    // p1 only fixes the circle; the arc takes the shorter way to p2.
-    const Cubic cubic = arcToCubic(start, end, transform.apply(*center));
-    outline.appendCommand(" C ", {cubic.c1, cubic.c2, cubic.end}, "");
-    outline.measureCubic(start, cubic);
+    // p1 only fixes the circle; the arc takes the shorter way to p2, and is
+    // measured as drawn.
+    const ArcCubics arc = arcToCubics(start, end, transform.apply(*center));
+    Point2D from = start;
+    for (std::size_t i = 0; i < arc.count; ++i) {
+        const Cubic& cubic = arc.cubics[i];
+        outline.appendCommand(" C ", {cubic.c1, cubic.c2, cubic.end}, "");
+        outline.measureCubic(from, cubic);
+        from = cubic.end;
+    }
     return std::move(outline.path);
 }
 
 namespace {
 
-Cubic arcToCubic(Point2D start, Point2D end, Point2D center) {
+// The turn from start to end about center, the shorter way round; an exact
+// half turn keeps the sign atan2 gave it.
+double sweepOf(Point2D start, Point2D end, Point2D center) {
     double sweep = std::atan2(end.y - center.y, end.x - center.x) - std::atan2(start.y - center.y, start.x - center.x);
-    // The shorter way round; an exact half turn keeps the sign atan2 gave it.
     if (sweep > kPi) sweep -= kTwoPi;
     if (sweep < -kPi) sweep += kTwoPi;
+    return sweep;
+}
+
+ArcCubics arcToCubics(Point2D start, Point2D end, Point2D center) {
+    const double sweep = sweepOf(start, end, center);
+    if (!(std::fabs(sweep) > kQuarterTurn)) return {{arcToCubic(start, end, center)}, 1};
+    // Halfway round, at the mean of the two ends' distances from the centre.
+    const double angle = std::atan2(start.y - center.y, start.x - center.x) + sweep / 2;
+    const double radius =
+        (std::hypot(start.x - center.x, start.y - center.y) + std::hypot(end.x - center.x, end.y - center.y)) / 2;
+    const Point2D middle{center.x + radius * std::cos(angle), center.y + radius * std::sin(angle)};
+    return {{arcToCubic(start, middle, center), arcToCubic(middle, end, center)}, 2};
+}
+
+Cubic arcToCubic(Point2D start, Point2D end, Point2D center) {
+    const double sweep = sweepOf(start, end, center);
     const double k = (4.0 / 3.0) * std::tan(sweep / 4);
     // Control points lie along the tangents, each scaled by its own point's
     // distance from the centre, so the curve ends exactly at `end`.

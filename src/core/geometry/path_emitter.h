@@ -1,7 +1,7 @@
 #pragma once
 // Writes vector geometry as SVG path data in canvas millimetres, using only
-// absolute M, L, C and Z: every arc becomes one cubic Bezier segment. The
-// same walk measures what it draws.
+// absolute M, L, C and Z: every arc becomes one cubic Bezier segment, or two
+// past a quarter turn. The same walk measures what it draws.
 
 #include <string>
 #include <vector>
@@ -21,7 +21,7 @@ struct EmittedPath {
 };
 
 EmittedPath emit(const std::vector<PathCommand>& commands, const Transform2D& transform, bool isClosed);
-// Measured by the containing box of its mapped, untransformed rectangle.
+// Measured as the four cubics drawn.
 EmittedPath emitEllipse(double centerX, double centerY, double radiusX, double radiusY, const Transform2D& transform);
 // The arc from p0 to p2, the shorter way, on the circle through all three
 // points; a polyline when they are collinear.

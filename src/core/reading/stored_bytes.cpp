@@ -11,7 +11,8 @@ namespace kerfwright {
 
 StoredBytes StoredBytes::plain(std::string content) {
     const std::uint64_t size = content.size();
-    return StoredBytes{std::move(content), false, size};
+    std::string head = content.substr(0, kHeadLength);
+    return StoredBytes{std::move(content), false, size, std::move(head)};
 }
 
 bool inflateInto(std::string_view stream, std::string& content) {

@@ -3,6 +3,7 @@
 // stream. A few megabytes of an archive can inflate to gigabytes; content kept
 // compressed costs only its place in the archive until it is used.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,10 +11,15 @@
 
 namespace kerfwright {
 
+// How much of the content's start is kept beside it: enough for the
+// signatures that tell one kind of file from another.
+inline constexpr std::size_t kHeadLength = 16;
+
 struct StoredBytes {
     std::string bytes;       // the content, or its raw DEFLATE stream when `deflated`
     bool deflated = false;
     std::uint64_t size = 0;  // the content's length
+    std::string head;        // the content's first kHeadLength bytes, or all of it when shorter
 
     static StoredBytes plain(std::string content);
 };

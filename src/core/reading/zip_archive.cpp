@@ -317,17 +317,19 @@ Outcome<StoredBytes> Archive::extractStored(const Entry& entry, std::uint64_t ma
     // checked only if it is no longer than an entry held while measuring.
     const std::uint64_t heldAtMost = std::min(maxBytes, limits::kEntryBytesHeldWhileMeasuring);
     if (auto whole = inflateAsDeclared(handle_.get(), entry.index, *stat, heldAtMost)) {
-        return StoredBytes{std::move(whole->compressed), true, whole->content.size()};
+        return StoredBytes{std::move(whole->compressed), true, whole->content.size(), whole->content.substr(0, kHeadLength)};
     }
-    // Inflated once, keeping nothing, to check it against its checksum and the
-    // limit; then its compressed stream is kept.
-    Pass check = streamEntry(handle_.get(), entry.index, 0, maxBytes, 0);
+    // Inflated once, keeping nothing but its head, to check it against its
+    // checksum and the limit; then its compressed stream is kept.
+    Pass check = streamEntry(handle_.get(), entry.index, kHeadLength, maxBytes, 0);
     if (auto* failure = std::get_if<ZipError>(&check.outcome)) return std::move(*failure);
     if (auto* tooLarge = std::get_if<TooLarge>(&check.outcome)) return *tooLarge;
     const std::uint64_t longestStream = longestKeptStream(check.total);
     const std::uint64_t declaredStream = (stat->valid & ZIP_STAT_COMP_SIZE) != 0 ? stat->comp_size : 0;
     auto compressed = readCompressed(handle_.get(), entry.index, declaredStream, longestStream);
-    if (auto* stream = std::get_if<std::string>(&compressed)) return StoredBytes{std::move(*stream), true, check.total};
+    if (auto* stream = std::get_if<std::string>(&compressed)) {
+        return StoredBytes{std::move(*stream), true, check.total, std::move(std::get<std::string>(check.outcome))};
+    }
     if (auto* failure = std::get_if<ZipError>(&compressed)) {
         failure->bytesInflated = check.total;
         return std::move(*failure);

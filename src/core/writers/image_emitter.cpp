@@ -9,7 +9,7 @@
 namespace kerfwright::ImageEmitter {
 namespace {
 
-constexpr std::string_view kDataAddressPrefix = "data:image/png;base64,";
+
 // Everything of the element except the name and the Base64 text, with room
 // to spare for the numbers.
 constexpr std::uint64_t kElementOverhead = 320;
@@ -34,8 +34,9 @@ void appendImageElement(std::string& out, const DrawnElement& element, const Dra
     appendMatrix(out, image.placement);
     out += '"';
     SVGFormat::appendObjectAttributes(out, element.objId, element.name);
-    out += " xlink:href=\"";
-    out += kDataAddressPrefix;
+    out += " xlink:href=\"data:";
+    out += image.mediaType;
+    out += ";base64,";
     text::appendBase64(out, bytes);
     out += "\" />";
 }
