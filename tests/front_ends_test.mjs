@@ -22,6 +22,7 @@ import { tmpdir } from 'node:os';
 import { basename, dirname, join } from 'node:path';
 import { promisify } from 'node:util';
 import { PageWorker, pageFile } from './web/page_worker.mjs';
+import { fromTerminal } from './web/terminal_text.mjs';
 import { zipEntries } from './web/zip_entries.mjs';
 
 const env = process.env;
@@ -95,14 +96,15 @@ async function commandLine(command, batch, label) {
   const ran = await run(program, [...before, 'convert', '-j', '1', ...optionsOf(batch.profile), '-o', out,
     ...batch.inputs.map((input) => input.path)]);
   const made = new Map(batch.inputs.map((input) => [input.path, { files: [], failure: null, saveFailure: null }]));
-  const listed = ran.stdout.endsWith('\n') ? ran.stdout.slice(0, -1) : ran.stdout;
-  for (const written of listed === '' ? [] : listed.slice(out.length + 1).split(`\n${out}/`)) {
+  // One line per file, as the terminal shows it.
+  for (const written of lines(ran.stdout).map((line) => fromTerminal(line).slice(out.length + 1))) {
     const owner = ownerOf(written, batch.inputs);
     assert.ok(owner, `${label}: ${written} belongs to no input`);
     made.get(owner.path).files.push({ name: written, bytes: readFileSync(join(out, written)) });
   }
   // Messages name the files written alone, without their folder, as the page does.
-  for (const line of ran.stderr.replaceAll(`${out}/`, '').split('\n')) {
+  const said = lines(ran.stderr).map((line) => fromTerminal(line).replaceAll(`${out}/`, ''));
+  for (const line of said) {
     for (const input of batch.inputs) {
       if (line.startsWith(`Failed to read ${basename(input.path)}: `)) made.get(input.path).failure = line;
       if (line.startsWith('Failed to save: ') && ownerOf(line.slice(line.indexOf('"') + 1), [input])) {
@@ -110,7 +112,7 @@ async function commandLine(command, batch, label) {
       }
     }
   }
-  for (const result of made.values()) result.stderr = ran.stderr;
+  for (const result of made.values()) result.said = said;
   return made;
 }
 
@@ -153,7 +155,7 @@ async function page(worker, input) {
 
 async function describe(input) {
   const ran = await run(env.KERFWRIGHT_CLI, ['info', '--json', ...optionsOf(input.profile), input.path]);
-  return ran.code ? { failure: ran.stderr.replace(/\n$/, '') } : { json: JSON.parse(ran.stdout) };
+  return ran.code ? { failure: fromTerminal(ran.stderr.replace(/\n$/, '')) } : { json: JSON.parse(ran.stdout) };
 }
 
 function assertSameFiles(actual, expected, what) {
@@ -268,7 +270,7 @@ test('every front end saves the same files and shows the same facts', async (t) 
         assert.ok(listed.includes(heading) && listed.includes(block, listed.indexOf(heading)), `${what}: ${layer.name} in ${sidecar.name}`);
       }
       for (const warning of conversion.warnings) {
-        assert.ok(native.stderr.includes(`${conversion.outputName}: ${warning}\n`), `${what}: convert did not say ${warning}`);
+        assert.ok(native.said.includes(`${conversion.outputName}: ${warning}`), `${what}: convert did not say ${warning}`);
       }
     }
   }

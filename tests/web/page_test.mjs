@@ -13,6 +13,7 @@ import { promisify } from 'node:util';
 import { basename, join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { Chromium } from './chromium.mjs';
+import { fromTerminal } from './terminal_text.mjs';
 import { zipEntries } from './zip_entries.mjs';
 
 const env = process.env;
@@ -30,13 +31,13 @@ async function native(input, options = []) {
   const run = (...args) => promisify(execFile)(env.KERFWRIGHT_CLI, args, { encoding: 'utf8', maxBuffer: 1 << 26 })
     .catch((failed) => failed);
   const [described, listing] = await Promise.all([run('info', ...options, '--json', input), run('info', ...options, input)]);
-  if (described.code) return { failure: described.stderr.replace(/\n$/, '') };
+  if (described.code) return { failure: fromTerminal(described.stderr.replace(/\n$/, '')) };
   const converted = await run('convert', ...options, '-j', '1', '-o', output, input);
   // The page names the file alone where the tool names it in its folder.
-  const saveFailure = converted.stderr.split('\n').find((line) => line.startsWith('Failed to save: '))
+  const saveFailure = converted.stderr.split('\n').map(fromTerminal).find((line) => line.startsWith('Failed to save: '))
     ?.replaceAll(`${output}/`, '');
   const json = JSON.parse(described.stdout);
-  return { json, listing: listingOf(listing.stdout, json.conversions), files: filesIn(output), saveFailure };
+  return { json, listing: listingOf(fromTerminal(listing.stdout), json.conversions), files: filesIn(output), saveFailure };
 }
 
 // The labels and sizes of `info`'s listing, in order. Each drawing's block
