@@ -9,16 +9,22 @@
 //   == run ARGUMENTS     separated by blanks
 //
 // Each run is followed by "== exit", "== stdout", "== stderr" and "== files".
-// Every run is held to a deadline and to the memory limit.
+// Every run is held to a deadline, to the memory limit, and to the bound on
+// memory the README gives for any input (see expectWithinTheBound).
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include <zlib.h>
 
 #include "support/case_file.h"
 #include "support/run_command.h"
@@ -38,6 +44,11 @@ constexpr bool kUnderAddressSanitizer = false;
 // "A few hundred megabytes"; the sanitizer runtime adds shadow memory and quarantine of its own.
 constexpr long kResidentMebibytes = 512;
 constexpr long kSanitizerMemoryFactor = 4;
+// The bound the README gives for any input: this much, and six times what
+// the archives' entries inflate to and what the run writes.
+constexpr long kBaseMebibytes = 128;
+constexpr long kInflatedFactor = 6;
+constexpr long kOutputFactor = 6;
 // Node's own runtime, and a WebAssembly memory that grows by doubling and
 // never shrinks, held on top of what the tool itself needs.
 constexpr long kNodeRuntimeMebibytes = 128;
@@ -54,6 +65,62 @@ TEST(ImportProblems, AreFoundInWhatReadersRejectOrDrop) {
     std::ofstream(folder + "/good.svg") << head << "<path d=\"M 0 0 L 1 1\"/></svg>\n";
     EXPECT_EQ(importProblems(folder + "/good.svg"), "");
     fs::remove_all(folder);
+}
+
+std::uint64_t littleEndian(const std::string& bytes, std::size_t at, int width) {
+    std::uint64_t value = 0;
+    for (int i = width - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes.at(at + i));
+    return value;
+}
+
+// What DEFLATE data inflates to, or `most` if more.
+std::uint64_t inflatedLength(std::string_view deflated, std::uint64_t most) {
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return 0;
+    std::vector<unsigned char> scratch(1 << 20);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(deflated.data()));
+    stream.avail_in = static_cast<uInt>(deflated.size());
+    std::uint64_t length = 0;
+    for (int status = Z_OK; status == Z_OK && length < most;) {
+        stream.next_out = scratch.data();
+        stream.avail_out = static_cast<uInt>(scratch.size());
+        status = inflate(&stream, Z_NO_FLUSH);
+        length += scratch.size() - stream.avail_out;
+        if (status == Z_BUF_ERROR && stream.avail_out != 0) break;  // the data ends early
+    }
+    inflateEnd(&stream);
+    return std::min(length, most);
+}
+
+// What the entries of a ZIP archive inflate to, each up to the tool's limit
+// for one entry, whatever their headers declare; the file's own size for a
+// file that is no archive. The end record is the one that ends the file,
+// whatever copies come before it.
+std::uint64_t inflatedSize(const fs::path& file) {
+    const std::string bytes = readFile(file.string());
+    constexpr std::size_t kEndRecord = 22;
+    constexpr std::size_t kHeader = 46;
+    constexpr std::size_t kLocalHeader = 30;
+    constexpr std::uint64_t kMostForOneEntry = (std::uint64_t{1} << 30) + 1;
+    std::uint64_t total = 0;
+    for (std::size_t end = bytes.size() >= kEndRecord ? bytes.size() - kEndRecord + 1 : 0; end-- > 0;) {
+        if (bytes.compare(end, 4, "PK\x05\x06") != 0 || end + kEndRecord + littleEndian(bytes, end + 20, 2) != bytes.size()) continue;
+        std::size_t at = littleEndian(bytes, end + 16, 4);
+        for (std::uint64_t entry = littleEndian(bytes, end + 10, 2); entry > 0 && at + kHeader <= bytes.size(); --entry) {
+            if (bytes.compare(at, 4, "PK\x01\x02") != 0) break;
+            const std::size_t local = littleEndian(bytes, at + 42, 4);
+            if (local + kLocalHeader <= bytes.size()) {
+                const std::size_t data = local + kLocalHeader + littleEndian(bytes, local + 26, 2) + littleEndian(bytes, local + 28, 2);
+                const std::string_view rest = data <= bytes.size() ? std::string_view(bytes).substr(data) : std::string_view();
+                total += littleEndian(bytes, at + 10, 2) == 8
+                             ? inflatedLength(rest, kMostForOneEntry)
+                             : std::min<std::uint64_t>(rest.size(), littleEndian(bytes, at + 20, 4));
+            }
+            at += kHeader + littleEndian(bytes, at + 28, 2) + littleEndian(bytes, at + 30, 2) + littleEndian(bytes, at + 32, 2);
+        }
+        return std::max<std::uint64_t>(total, bytes.size());
+    }
+    return bytes.size();
 }
 
 // The program the cases run: the native tool, or the command that
@@ -108,15 +175,39 @@ private:
         std::vector<std::string> command = commandLineTool();
         std::istringstream words(arguments);
         for (std::string word; words >> word;) command.push_back(local(word));
+        const auto started = fs::file_time_type::clock::now();
         const CommandResult result = runCommand(command, options_);
         const long limit = residentMebibytes_ * (kUnderAddressSanitizer ? kSanitizerMemoryFactor : 1) +
                            (kRunsAnotherBuild ? kNodeRuntimeMebibytes : 0);
         EXPECT_LE(result.peakResidentKiB, limit * 1024) << where_ << ": " << arguments;
+        expectWithinTheBound(result, command, started, arguments);
         return sectionText("exit", std::to_string(result.exitStatus)) +
                sectionText("stdout", general(result.standardOutput)) +
                sectionText("stderr", general(options_.standardErrorOnTerminal ? shownOnTerminal(result.standardError)
                                                                               : result.standardError)) +
                sectionText("files", filesText());
+    }
+
+    // The README's bound on memory, from what the inputs hold and what the run wrote.
+    void expectWithinTheBound(const CommandResult& result, const std::vector<std::string>& command,
+                              fs::file_time_type started, const std::string& arguments) const {
+        if (kUnderAddressSanitizer || kRunsAnotherBuild) return;
+        std::uint64_t inflated = 0;
+        std::error_code error;
+        for (const std::string& word : command) {
+            if (fs::is_regular_file(word, error)) inflated += inflatedSize(word);
+            if (!fs::is_directory(word, error)) continue;
+            for (const fs::directory_entry& file : fs::directory_iterator(word, error)) {
+                if (file.is_regular_file(error)) inflated += inflatedSize(file.path());
+            }
+        }
+        std::uint64_t written = 0;
+        for (const fs::directory_entry& file : fs::recursive_directory_iterator(local("$OUT"), error)) {
+            if (file.is_regular_file(error) && file.last_write_time(error) >= started) written += file.file_size(error);
+        }
+        const std::uint64_t bound = (kBaseMebibytes << 20) + kInflatedFactor * inflated + kOutputFactor * written;
+        EXPECT_LE(static_cast<std::uint64_t>(result.peakResidentKiB) * 1024, bound)
+            << where_ << ": " << arguments << " (entries inflate to " << inflated << " bytes, " << written << " written)";
     }
 
     // Each line as what follows the last "erase the line" in it, then the
