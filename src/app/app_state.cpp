@@ -47,12 +47,15 @@ void AppState::load(const std::filesystem::path& location) { startLoad(location,
 
 void AppState::startLoad(const std::filesystem::path& location, bool convertedAgain) {
     setPhase(LoadingPhase{location});
+    const std::uint64_t load = ++latestLoad_;
     // The worker gets its own copies. The watcher, a child of this state,
     // reports on this state's thread, and goes with the state if the window
     // closes first: the outcome then has nowhere to go and is dropped.
     auto* watcher = new QFutureWatcher<LoadOutcome>(this);
-    connect(watcher, &QFutureWatcher<LoadOutcome>::finished, this, [this, watcher, location, convertedAgain] {
+    connect(watcher, &QFutureWatcher<LoadOutcome>::finished, this, [this, watcher, location, convertedAgain, load] {
         watcher->deleteLater();
+        // A file chosen since has the window: this outcome is no longer wanted.
+        if (load != latestLoad_) return;
         // A loader that throws after all must not take the window with it.
         try {
             setPhase(phaseAfter(watcher->result(), convertedAgain));
@@ -86,14 +89,15 @@ void AppState::saveOne(const LoadedDocument& loaded, std::size_t conversionIndex
 
 void AppState::saveAll(const LoadedDocument& loaded) {
     const auto folder = dialogs_.chooseFolder(
-        ConversionSummary::saveAllFolderMessage(loaded.conversions.size(), loaded.profile),
-                                              "Save All");
+        ConversionSummary::saveAllFolderMessage(loaded.conversions.size(), loaded.profile), "Save All",
+        loaded.sourcePath.parent_path());
     if (!folder) return;
     showSaveOutcome(kerfwright::saveAll(loaded, *folder, write_));
 }
 
 void AppState::showSaveOutcome(const SaveOutcome& outcome) {
-    if (outcome.failureMessage) setPhase(ErrorPhase{*outcome.failureMessage});
+    if (outcome.failureMessage) emit saveFailed(QString::fromStdString(*outcome.failureMessage));
+    else if (!outcome.saved.empty()) emit saved(QString::fromStdString(savedFilesMessage(outcome)));
 }
 
 }  // namespace kerfwright::app

@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -41,9 +42,10 @@ public:
     virtual std::optional<std::filesystem::path> chooseProjectFile() = 0;
     // Where to save one SVG, proposing `proposedPath`.
     virtual std::optional<std::filesystem::path> chooseSvgLocation(const std::filesystem::path& proposedPath) = 0;
-    // A folder for several SVG files, with a message and a confirm button text.
-    virtual std::optional<std::filesystem::path> chooseFolder(const std::string& message,
-                                                              const std::string& confirmText) = 0;
+    // A folder for several SVG files, with a message and a confirm button
+    // text, starting in `startFolder`.
+    virtual std::optional<std::filesystem::path> chooseFolder(const std::string& message, const std::string& confirmText,
+                                                              const std::filesystem::path& startFolder) = 0;
 };
 
 // A read and converted document, or the message saying why it could not be read.
@@ -66,8 +68,8 @@ public:
     void setPhase(Phase phase);
 
     // Shows the loading phase at once; the outcome arrives later as a phase
-    // change. Loads are not cancelled: when two overlap, the one that ends
-    // last sets the phase.
+    // change. When loads overlap, the file chosen last is the one shown: an
+    // earlier load still running is dropped when it ends.
     void load(const std::filesystem::path& location);
     void openFilePanel();
 
@@ -76,13 +78,17 @@ public:
     const OutputProfile& profile() const { return profile_; }
     void setProfile(const OutputProfile& profile);
 
-    // A failed SVG write moves to the error phase; a failed sidecar write does not.
+    // A save that fails keeps the document shown and says why (saveFailed).
     void saveOne(const LoadedDocument& loaded, std::size_t conversionIndex);
     void saveAll(const LoadedDocument& loaded);
 
 signals:
     void phaseChanged();
     void profileChanged();
+    // "Failed to save: " and why, over the document that stays shown.
+    void saveFailed(const QString& message);
+    // "Saved 4 files to FOLDER", once a save has written everything.
+    void saved(const QString& message);
 
 private:
     void startLoad(const std::filesystem::path& location, bool convertedAgain);
@@ -93,6 +99,7 @@ private:
     TextFileWriter write_;
     Phase phase_;
     OutputProfile profile_;
+    std::uint64_t latestLoad_ = 0;  // the number of the load whose outcome is shown
 };
 
 }  // namespace kerfwright::app

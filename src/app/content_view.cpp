@@ -20,8 +20,6 @@
 namespace kerfwright::app {
 namespace {
 
-constexpr int kMinimumWidth = 720;
-constexpr int kMinimumHeight = 480;
 constexpr int kProgressWidth = 240;
 
 QWidget* loadingFace(const std::filesystem::path& location) {
@@ -53,11 +51,13 @@ std::vector<std::filesystem::path> droppedFiles(const QMimeData& data) {
 }
 
 ContentView::ContentView(AppState& state, QWidget* parent) : QWidget(parent), state_(state) {
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
     setAcceptDrops(true);
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(0, 0, 0, 0);
     connect(&state_, &AppState::phaseChanged, this, &ContentView::showPhase);
+    connect(&state_, &AppState::saveFailed, this, [this](const QString& message) {
+        if (auto* document = qobject_cast<LoadedView*>(face_)) document->showSaveFailure(message);
+    });
     showPhase();
 }
 
@@ -72,6 +72,8 @@ void ContentView::showPhase() {
         layout_->addWidget(replacement);
     }
     face_ = replacement;
+    // Each face hands the focus to its main action.
+    face_->setFocus();
     auto* document = qobject_cast<LoadedView*>(face_);
     if (document && document->preview()) {
         connect(document->preview(), &SvgPreviewView::loadFinished, this, &ContentView::faceShown);

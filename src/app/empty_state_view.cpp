@@ -54,6 +54,7 @@ EmptyStateView::EmptyStateView(AppState& state, QWidget* parent) : QWidget(paren
     auto* chooseButton = showing(new QPushButton(qtText(InterfaceTexts::kChooseFile)), InterfaceTexts::kChooseFile);
     TextStyles::makeLarge(*chooseButton);
     connect(chooseButton, &QPushButton::clicked, &state, &AppState::openFilePanel);
+    setFocusProxy(chooseButton);
 
     auto* column = new QVBoxLayout(this);
     column->setSpacing(kSpacing);

@@ -1,5 +1,6 @@
 #include "error_view.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
@@ -8,6 +9,7 @@
 #include <algorithm>
 
 #include "app_state.h"
+#include "elided_text.h"
 #include "interface_text.h"
 #include "qt_text.h"
 #include "symbols.h"
@@ -21,6 +23,7 @@ constexpr int kSymbolSize = 48;
 constexpr int kMessageMaxWidth = 600;
 constexpr int kMessageMaxHeight = 200;
 constexpr int kMessagePadding = 12;
+constexpr int kMessageStretch = 1000;
 
 QLabel* symbolLabel() {
     auto* label = new QLabel;
@@ -37,11 +40,9 @@ QLabel* headingLabel() {
 // Messages can hold long paths: they wrap anywhere, scroll when tall, and
 // can be selected to be copied.
 QScrollArea* messageBox(const std::string& message) {
-    auto* text = new QLabel(qtText(message));
+    auto* text = new ElidedLabel(qtText(message), ElidedLabel::kNoLineLimit);
     text->setObjectName(QStringLiteral("errorMessage"));
-    text->setTextFormat(Qt::PlainText);
     text->setFont(TextStyles::calloutMonospaced());
-    text->setWordWrap(true);
     text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     text->setContentsMargins(kMessagePadding, kMessagePadding, kMessagePadding, kMessagePadding);
@@ -52,9 +53,10 @@ QScrollArea* messageBox(const std::string& message) {
     box->setWidgetResizable(true);
     box->setFrameShape(QFrame::NoFrame);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // As wide as allowed (the window is never narrower), as tall as the text
-    // up to the limit.
-    box->setFixedWidth(kMessageMaxWidth);
+    // As wide as the window allows up to the limit, as tall as the text is
+    // at that limit up to the limit of height; narrower, it scrolls.
+    box->setMaximumWidth(kMessageMaxWidth);
+    box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     box->setFixedHeight(std::min(kMessageMaxHeight, text->heightForWidth(kMessageMaxWidth)));
     box->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     return box;
@@ -67,13 +69,19 @@ ErrorView::ErrorView(const std::string& message, AppState& state, QWidget* paren
         showing(new QPushButton(qtText(InterfaceTexts::kTryAnotherFile)), InterfaceTexts::kTryAnotherFile);
     TextStyles::makeLarge(*tryAgainButton);
     connect(tryAgainButton, &QPushButton::clicked, &state, [&state] { state.setPhase(EmptyPhase{}); });
+    setFocusProxy(tryAgainButton);
 
     auto* column = new QVBoxLayout(this);
     column->setSpacing(kSpacing);
     column->addStretch();
     column->addWidget(symbolLabel(), 0, Qt::AlignHCenter);
     column->addWidget(headingLabel(), 0, Qt::AlignHCenter);
-    column->addWidget(messageBox(message), 0, Qt::AlignHCenter);
+    // The message takes the width, the blanks beside it what is left past its limit.
+    auto* messageRow = new QHBoxLayout;
+    messageRow->addStretch(1);
+    messageRow->addWidget(messageBox(message), kMessageStretch);
+    messageRow->addStretch(1);
+    column->addLayout(messageRow);
     column->addWidget(tryAgainButton, 0, Qt::AlignHCenter);
     column->addStretch();
 }

@@ -4,23 +4,27 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <string>
 #include <utility>
 
 #include "app_state.h"
+#include "elided_text.h"
 #include "interface_text.h"
 #include "qt_text.h"
 #include "svg_preview_view.h"
@@ -45,6 +49,7 @@ constexpr int kSidebarMaxWidth = 360;
 constexpr int kDotDiameter = 10;
 constexpr int kWarningSymbolSize = 14;
 constexpr int kFileNameMaxLines = 2;
+constexpr int kBusyBarWidth = 48;
 
 QLabel* label(const QString& text, const QFont& font) {
     auto* label = new QLabel(text);
@@ -54,6 +59,15 @@ QLabel* label(const QString& text, const QFont& font) {
 
 QLabel* secondaryLabel(const QString& text, const QFont& font) {
     QLabel* result = label(text, font);
+    TextStyles::makeSecondary(*result);
+    return result;
+}
+
+// Text from the project in secondary colour, wrapped to the sidebar's width
+// however long its words, so that it never widens the sidebar.
+QLabel* wrappedText(const QString& text, const QFont& font) {
+    auto* result = new ElidedLabel(text, ElidedLabel::kNoLineLimit);
+    result->setFont(font);
     TextStyles::makeSecondary(*result);
     return result;
 }
@@ -72,11 +86,11 @@ QHBoxLayout* row(int spacing) {
     return layout;
 }
 
+// The name as it is, markup and all, on at most two lines.
 QLabel* fileNameLabel(const LoadedDocument& loaded) {
-    QLabel* name = label(qtPathText(loaded.sourcePath.filename()), TextStyles::headline());
+    auto* name = new ElidedLabel(qtPathText(loaded.sourcePath.filename()), kFileNameMaxLines);
+    name->setFont(TextStyles::headline());
     name->setObjectName(QStringLiteral("fileName"));
-    name->setWordWrap(true);
-    name->setMaximumHeight(QFontMetrics(name->font()).lineSpacing() * kFileNameMaxLines);
     return name;
 }
 
@@ -88,7 +102,7 @@ QWidget* segmentedPicker(const std::vector<DrawingDescription>& all, std::size_t
     segments->setSpacing(0);
     auto* group = new QButtonGroup(picker);
     for (std::size_t i = 0; i < all.size(); ++i) {
-        auto* segment = new QPushButton(qtText(all[i].label));
+        auto* segment = new ElidedButton(qtText(all[i].label));
         segment->setCheckable(true);
         segment->setChecked(i == selected);
         segment->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -101,7 +115,7 @@ QWidget* segmentedPicker(const std::vector<DrawingDescription>& all, std::size_t
 }
 
 QWidget* popUpPicker(const std::vector<DrawingDescription>& all, std::size_t selected, const Choose& choose) {
-    auto* picker = new QComboBox;
+    auto* picker = new ElidedComboBox;
     for (const DrawingDescription& drawing : all) picker->addItem(qtText(drawing.label));
     picker->setCurrentIndex(static_cast<int>(selected));
     QObject::connect(picker, &QComboBox::activated, picker,
@@ -132,9 +146,8 @@ QPixmap dot(const ConversionSummary::RgbColor& color) {
 
 // Lines of the settings summary as the sidecar has them, to read and select.
 QLabel* recordedLabel(const std::string& lines, const char* objectName) {
-    QLabel* recorded = secondaryLabel(qtText(lines), TextStyles::caption());
+    QLabel* recorded = wrappedText(qtText(lines), TextStyles::caption());
     recorded->setObjectName(QString::fromLatin1(objectName));
-    recorded->setTextFormat(Qt::PlainText);
     recorded->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return recorded;
 }
@@ -215,10 +228,8 @@ QWidget* warningsBlock(const DrawingDescription& drawing) {
     QVBoxLayout* items = column(block, kRowSpacing);
     items->addLayout(warningsHeading());
     for (const std::string& warning : drawing.warnings) {
-        QLabel* item = secondaryLabel(qtText(std::string(texts::kWarningBullet.text) + warning), TextStyles::caption());
+        QLabel* item = wrappedText(qtText(std::string(texts::kWarningBullet.text) + warning), TextStyles::caption());
         item->setObjectName(QStringLiteral("warning"));
-        item->setTextFormat(Qt::PlainText);
-        item->setWordWrap(true);
         items->addWidget(item);
     }
     return block;
@@ -264,7 +275,8 @@ LoadedView::LoadedView(std::shared_ptr<const LoadedDocument> loaded, std::size_t
     fixedColumn->addWidget(profileChoice());
     fixedColumn->addWidget(buttons());
     pane->addWidget(fixed);
-    sidebarPane->setMinimumWidth(kSidebarMinWidth);
+    // Never narrower than its fixed part needs: a check box's text cannot wrap.
+    sidebarPane->setMinimumWidth(std::max(kSidebarMinWidth, sidebarPane->minimumSizeHint().width()));
     sidebarPane->setMaximumWidth(kSidebarMaxWidth);
 
     QWidget* content = noContent();
@@ -280,7 +292,38 @@ LoadedView::LoadedView(std::shared_ptr<const LoadedDocument> loaded, std::size_t
     split->addWidget(content);
     split->setStretchFactor(1, 1);
     split->setSizes({kSidebarIdealWidth, width()});
-    column(this, 0)->addWidget(split);
+    QVBoxLayout* whole = column(this, 0);
+    whole->addWidget(saveFailureBanner());
+    whole->addWidget(split, 1);
+}
+
+// A strip across the top, in the colour of warnings, with the message and a
+// button that puts it away.
+QWidget* LoadedView::saveFailureBanner() {
+    saveFailure_ = new QFrame;
+    saveFailure_->setObjectName(QStringLiteral("saveFailureBanner"));
+    saveFailure_->setStyleSheet(QStringLiteral("#saveFailureBanner { background: %1; }")
+                                    .arg(Symbols::warningColor().lighter(170).name()));
+    QHBoxLayout* line = row(kRowPartSpacing);
+    line->setContentsMargins(kSidebarSpacing, kRowPartSpacing, kSidebarSpacing, kRowPartSpacing);
+    auto* symbol = new QLabel;
+    symbol->setPixmap(Symbols::tinted(Symbols::Symbol::warning, kWarningSymbolSize, Symbols::warningColor()));
+    saveFailureText_ = new ElidedLabel(QString(), ElidedLabel::kNoLineLimit);
+    saveFailureText_->setObjectName(QStringLiteral("saveFailure"));
+    saveFailureText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPushButton* dismiss = showing(new QPushButton(qtText(texts::kDismiss)), texts::kDismiss);
+    connect(dismiss, &QPushButton::clicked, saveFailure_, &QWidget::hide);
+    line->addWidget(symbol);
+    line->addWidget(saveFailureText_, 1);
+    line->addWidget(dismiss);
+    saveFailure_->setLayout(line);
+    saveFailure_->hide();
+    return saveFailure_;
+}
+
+void LoadedView::showSaveFailure(const QString& message) {
+    saveFailureText_->setFullText(message);
+    saveFailure_->show();
 }
 
 std::optional<std::size_t> LoadedView::currentIndex() const {
@@ -310,12 +353,31 @@ void LoadedView::showInPreview(std::size_t index, SvgPreviewView::Placement plac
     preview_->showSvg(ConversionSummary::previewSvg(conversion.svg, hidden_), millimeters, placement);
 }
 
+// Shown from the moment the preview is asked for a drawing until the engine
+// has drawn it: a large drawing takes seconds.
+QWidget* LoadedView::previewBusy() {
+    auto* busy = new QWidget;
+    busy->setObjectName(QStringLiteral("previewBusy"));
+    QHBoxLayout* parts = row(kRowPartSpacing);
+    auto* turning = new QProgressBar;
+    turning->setRange(0, 0);  // no measure of progress: it only turns
+    turning->setTextVisible(false);
+    turning->setFixedWidth(kBusyBarWidth);
+    parts->addWidget(turning);
+    parts->addWidget(showing(secondaryLabel(qtText(texts::kPreviewBusy), TextStyles::caption()), texts::kPreviewBusy));
+    busy->setLayout(parts);
+    busy->setVisible(!preview_->isShowingPlacement());
+    connect(preview_, &SvgPreviewView::drawn, busy, [busy](bool done) { busy->setVisible(!done); });
+    return busy;
+}
+
 // The preview under a bar with its zoom buttons; the wheel and the keys zoom too.
 QWidget* LoadedView::previewPane() {
     auto* pane = new QWidget;
     QVBoxLayout* stack = column(pane, 0);
     QHBoxLayout* bar = row(kButtonSpacing);
     bar->setContentsMargins(kButtonSpacing, kRowSpacing, kButtonSpacing, kRowSpacing);
+    bar->addWidget(previewBusy());
     bar->addStretch();
     const auto onKeys = [pane, preview = preview_](const QList<QKeySequence>& keys, void (SvgPreviewView::*zoom)()) {
         for (const QKeySequence& key : keys) connect(new QShortcut(key, pane), &QShortcut::activated, preview, zoom);
@@ -415,13 +477,19 @@ void LoadedView::replaceDetails() {
 QWidget* LoadedView::buttons() {
     auto* box = new QWidget;
     QVBoxLayout* stack = column(box, kButtonSpacing);
-    stack->addWidget(saveOneButton());
-    if (loaded_->conversions.size() >= 2) stack->addWidget(saveAllButton());
+    QPushButton* saveOne = saveOneButton();
+    stack->addWidget(saveOne);
+    // Nothing drawn, nothing to save.
+    saveOne->setEnabled(!loaded_->conversions.empty());
+    QPushButton* mainAction = saveOne;
+    if (loaded_->conversions.size() >= 2) stack->addWidget(mainAction = saveAllButton());
     // Its shortcut, Ctrl+O, belongs to the window's File menu, which opens
     // into the same window; a second owner of the key would silence both.
     QPushButton* openAnother = showing(button(qtText(texts::kOpenAnother), false), texts::kOpenAnother);
     connect(openAnother, &QPushButton::clicked, &state_, &AppState::openFilePanel);
     stack->addWidget(openAnother);
+    // The face's keyboard focus starts on its main action.
+    setFocusProxy(saveOne->isEnabled() ? mainAction : openAnother);
     return box;
 }
 

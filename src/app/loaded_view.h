@@ -21,6 +21,7 @@ class QVBoxLayout;
 namespace kerfwright::app {
 
 class AppState;
+class ElidedLabel;
 
 class LoadedView : public QWidget {
     Q_OBJECT
@@ -34,6 +35,9 @@ public:
 
     // The preview, absent when the document has no drawing.
     SvgPreviewView* preview() const { return preview_; }
+
+    // Says, over the document, that saving it failed and why, until dismissed.
+    void showSaveFailure(const QString& message);
     // The layers the preview leaves out.
     const std::set<LayerKind>& hiddenLayers() const { return hidden_; }
 
@@ -54,6 +58,8 @@ private:
     void showLayer(LayerKind layer, bool shown);
     void showInPreview(std::size_t index, SvgPreviewView::Placement placement);
     QWidget* previewPane();
+    QWidget* saveFailureBanner();
+    QWidget* previewBusy();
 
     std::shared_ptr<const LoadedDocument> loaded_;
     DocumentDescription description_;  // what the sidebar shows
@@ -62,6 +68,8 @@ private:
     QVBoxLayout* sidebarColumn_ = nullptr;
     QWidget* details_ = nullptr;
     SvgPreviewView* preview_ = nullptr;
+    QWidget* saveFailure_ = nullptr;  // the banner, hidden until a save fails
+    ElidedLabel* saveFailureText_ = nullptr;
     std::set<LayerKind> hidden_;  // layers the preview leaves out
 };
 

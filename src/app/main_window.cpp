@@ -4,17 +4,22 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 
 #include "content_view.h"
 #include "interface_text.h"
 #include "qt_text.h"
+#include "recent_projects.h"
 
 namespace kerfwright::app {
 namespace {
 
-constexpr int kInitialWidth = 1000;
-constexpr int kInitialHeight = 680;
+const QSize kInitialSize(1000, 680);
+const QSize kMinimumSize(720, 480);
+// What the window leaves of the screen's free area for its frame and title.
+constexpr double kScreenShare = 0.9;
 
 // The profile chosen last, kept between runs in the user's settings.
 const QString kProfileKey = QStringLiteral("output/profile");
@@ -32,6 +37,13 @@ void rememberProfile(const OutputProfile& profile) {
     settings.setValue(kHairlineKey, profile.hairline);
 }
 
+// A size made smaller where the screen is smaller, as it is on a small screen
+// at a large scale factor, so that the whole window, save buttons and all,
+// is on the screen.
+QSize fittedTo(const QScreen& screen, QSize wanted) {
+    return wanted.boundedTo((QSizeF(screen.availableGeometry().size()) * kScreenShare).toSize());
+}
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this), state_(dialogs_) {
@@ -45,8 +57,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this), s
     setCentralWidget(content_);
     createFileMenu();
     connect(&state_, &AppState::phaseChanged, this, &MainWindow::showTitle);
+    connect(&state_, &AppState::phaseChanged, this, &MainWindow::rememberOpened);
+    // What a save wrote stays said until the window shows something else.
+    connect(&state_, &AppState::saved, statusBar(), [this](const QString& message) { statusBar()->showMessage(message); });
+    connect(&state_, &AppState::phaseChanged, statusBar(), &QStatusBar::clearMessage);
     showTitle();
-    resize(kInitialWidth, kInitialHeight);
+    // The menu bar and the status bar count in the window's size.
+    const QSize bars(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    content_->setMinimumSize(fittedTo(*screen(), kMinimumSize) - bars);
+    resize(fittedTo(*screen(), kInitialSize));
 }
 
 void MainWindow::createFileMenu() {
@@ -54,10 +73,40 @@ void MainWindow::createFileMenu() {
     QAction* open = file->addAction(qtText(InterfaceTexts::kOpenCommand));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(open, &QAction::triggered, this, &openInFocusedWindow);
+    QMenu* recent = file->addMenu(QStringLiteral("Open &Recent"));
+    recent->setObjectName(QStringLiteral("openRecent"));
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] { listRecent(*recent); });
     file->addSeparator();
+    QAction* close = file->addAction(QStringLiteral("&Close Window"));
+    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    connect(close, &QAction::triggered, this, &QWidget::close);
     QAction* quit = file->addAction(QStringLiteral("&Quit"));
     quit->setShortcut(QKeySequence::Quit);
     connect(quit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
+}
+
+// The projects opened last that still exist, each opened into this window;
+// a menu made each time it opens, so that it never lists a file gone since.
+void MainWindow::listRecent(QMenu& menu) {
+    menu.clear();
+    const std::vector<std::filesystem::path> projects = RecentProjects::list();
+    for (const std::filesystem::path& project : projects) {
+        // "&" in a name is shown, not taken as a shortcut.
+        QAction* item = menu.addAction(qtPathText(project.filename()).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        item->setToolTip(qtPathText(project));
+        item->setStatusTip(qtPathText(project));
+        connect(item, &QAction::triggered, this, [this, project] { state_.load(project); });
+    }
+    if (projects.empty()) menu.addAction(QStringLiteral("No Recent Projects"))->setEnabled(false);
+    menu.addSeparator();
+    QAction* clear = menu.addAction(QStringLiteral("Clear Menu"));
+    clear->setEnabled(!projects.empty());
+    connect(clear, &QAction::triggered, this, [] { RecentProjects::forgetAll(); });
+}
+
+void MainWindow::rememberOpened() {
+    const auto* loaded = std::get_if<LoadedPhase>(&state_.phase());
+    if (loaded && !loaded->convertedAgain) RecentProjects::remember(loaded->loaded->sourcePath);
 }
 
 // The document's file name while one is shown, as desktop windows do.

@@ -6,6 +6,8 @@
 #include "app_state.h"
 #include "qt_file_dialogs.h"
 
+class QMenu;
+
 namespace kerfwright::app {
 
 class ContentView;
@@ -21,6 +23,8 @@ public:
 
 private:
     void createFileMenu();
+    void listRecent(QMenu& menu);
+    void rememberOpened();
     void showTitle();
 
     QtFileDialogs dialogs_;

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "qt_text.h"
+#include "recent_projects.h"
 
 namespace kerfwright::app {
 namespace {
@@ -22,9 +23,11 @@ std::optional<std::filesystem::path> firstSelected(QFileDialog& dialog) {
 
 }  // namespace
 
+// Starts where the project opened last lies.
 std::optional<std::filesystem::path> QtFileDialogs::chooseProjectFile() {
     QFileDialog dialog(window_);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    if (const auto latest = RecentProjects::latest()) dialog.setDirectory(qtPathText(latest->parent_path()));
     dialog.setNameFilter(QStringLiteral("Laser projects (*.lac *.zip)"));
     return firstSelected(dialog);
 }
@@ -40,9 +43,10 @@ std::optional<std::filesystem::path> QtFileDialogs::chooseSvgLocation(const std:
     return firstSelected(dialog);
 }
 
-std::optional<std::filesystem::path> QtFileDialogs::chooseFolder(const std::string& message,
-                                                                 const std::string& confirmText) {
+std::optional<std::filesystem::path> QtFileDialogs::chooseFolder(const std::string& message, const std::string& confirmText,
+                                                                 const std::filesystem::path& startFolder) {
     QFileDialog dialog(window_);
+    dialog.setDirectory(qtPathText(startFolder));
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     // Desktop file choosers have no message line; the title carries it.

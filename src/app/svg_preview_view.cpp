@@ -131,6 +131,8 @@ SvgPreviewView::SvgPreviewView(QWidget* parent) : QWebEngineView(parent) {
     connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) {
         pageReady_ = ok;
         if (ok && placement_) applyPlacement();
+        // A load cut short by the next drawing is not the end of the work.
+        if (ok) emit drawn(true);
     });
 }
 
@@ -142,6 +144,7 @@ void SvgPreviewView::showSvg(std::string_view svg, QSizeF millimeters, Placement
     millimeters_ = millimeters;
     if (placement == Placement::reset) placement_.reset();
     pageReady_ = false;
+    emit drawn(false);
     const std::string page = PreviewPage::html(svg);
     if (static_cast<qsizetype>(page.size()) <= kLargestInlinePage) {
         setHtml(qtText(page), QUrl());

@@ -65,6 +65,10 @@ public:
     // The page has loaded and shows the placement.
     bool isShowingPlacement() const { return pageReady_; }
 
+signals:
+    // False when a drawing is asked for, true once the engine shows it.
+    void drawn(bool done);
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

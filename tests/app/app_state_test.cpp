@@ -72,7 +72,9 @@ private:
     bool open_ = false;
 };
 
-TEST(AppStateTest, OverlappingLoadsAreDecidedByTheOneThatEndsLast) {
+// The file chosen last is the one shown, whichever load ends first; an
+// earlier load still running is dropped when it ends.
+TEST(AppStateTest, OverlappingLoadsShowTheFileChosenLast) {
     const fs::path first = "/a.lac";
     const fs::path second = "/b.lac";
     for (const bool firstEndsLast : {true, false}) {
@@ -83,13 +85,14 @@ TEST(AppStateTest, OverlappingLoadsAreDecidedByTheOneThatEndsLast) {
         state.load(second);
         EXPECT_EQ(std::get<LoadingPhase>(state.phase()).location, second);
 
-        const fs::path endsFirst = firstEndsLast ? second : first;
-        const fs::path endsLast = firstEndsLast ? first : second;
-        gate.release(endsFirst, document({conversion(0, "")}, endsFirst));
-        ASSERT_TRUE(waitUntil([&] { return loadedDocument(state) && loadedDocument(state)->sourcePath == endsFirst; }));
-        gate.release(endsLast, std::string("Failed to read ") + endsLast.filename().string());
-        ASSERT_TRUE(waitForPhase<ErrorPhase>(state));
-        EXPECT_EQ(errorMessage(state), "Failed to read " + endsLast.filename().string());
+        if (!firstEndsLast) gate.release(first, std::string("Failed to read a.lac"));
+        gate.release(second, document({conversion(0, "")}, second));
+        ASSERT_TRUE(waitUntil([&] { return loadedDocument(state) != nullptr; }));
+        if (firstEndsLast) gate.release(first, std::string("Failed to read a.lac"));
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        ASSERT_NE(loadedDocument(state), nullptr) << firstEndsLast;
+        EXPECT_EQ(loadedDocument(state)->sourcePath, second);
     }
 }
 

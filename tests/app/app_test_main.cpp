@@ -1,6 +1,8 @@
 // The views need an application object; without a display they run on Qt's
 // offscreen platform.
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QThreadPool>
 
 #include <gtest/gtest.h>
@@ -11,6 +13,10 @@
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Settings the windows remember (the profile, recent projects) go to a
+    // folder of the run's own, never to the user's.
+    const QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
     kerfwright::app::prepareWebEngineBeforeApplication();
     QApplication application(argc, argv);
     // The overlapping-load tests hold two workers at once, whatever the core count.

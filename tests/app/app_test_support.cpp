@@ -21,8 +21,9 @@ std::optional<std::filesystem::path> AnsweringDialogs::chooseSvgLocation(const s
 }
 
 std::optional<std::filesystem::path> AnsweringDialogs::chooseFolder(const std::string& message,
-                                                                    const std::string& confirmText) {
-    asked += "folder \"" + message + "\" confirmed by \"" + confirmText + "\"\n";
+                                                                    const std::string& confirmText,
+                                                                    const std::filesystem::path& startFolder) {
+    asked += "folder \"" + message + "\" confirmed by \"" + confirmText + "\" in " + startFolder.string() + "\n";
     return folder;
 }
 

@@ -24,7 +24,8 @@ struct AnsweringDialogs : FileDialogs {
 
     std::optional<std::filesystem::path> chooseProjectFile() override;
     std::optional<std::filesystem::path> chooseSvgLocation(const std::filesystem::path& proposedPath) override;
-    std::optional<std::filesystem::path> chooseFolder(const std::string& message, const std::string& confirmText) override;
+    std::optional<std::filesystem::path> chooseFolder(const std::string& message, const std::string& confirmText,
+                                                      const std::filesystem::path& startFolder) override;
 };
 
 std::filesystem::path examplePath(const std::string& name);

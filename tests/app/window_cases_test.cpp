@@ -14,8 +14,11 @@
 // any, "== other windows" (dropped files sent to windows of their own), "== at once" (the face shown right after it) when it started a load,
 // "== face" (the face once everything has settled), after a save dialog
 // "== files", when it put text on the clipboard "== clipboard", and once the
-// preview's drawing is zoomed or moved, "== drawing": where the engine shows it. A face is written one line per visible label, picture, button,
-// check box or menu, in reading order.
+// preview's drawing is zoomed or moved, "== drawing": where the engine shows
+// it. A face is written one line per visible label, picture, button, check
+// box or menu, in reading order; the button with the keyboard focus is marked
+// "(focus)", one that cannot be pressed "(disabled)". After a save, "== status"
+// gives what the window says it wrote.
 
 #include <gtest/gtest.h>
 
@@ -42,6 +45,7 @@
 
 #include "app_test_support.h"
 #include "content_view.h"
+#include "elided_text.h"
 #include "loaded_view.h"
 #include "qt_text.h"
 #include "support/run_command.h"
@@ -62,6 +66,16 @@ constexpr int kWindowHeight = 600;
 
 std::string utf8(const QString& text) { return text.toStdString(); }
 
+// What a button shows: a doubled "&" shows as one.
+QString shownOnButton(const QAbstractButton& button) {
+    return QString(button.text()).replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
+// " (cut; the whole: TEXT)" for a text shown cut, with the whole text in its tip.
+std::string cutNote(const QString& shown, const QString& whole) {
+    return shown == whole ? "" : " (cut; the whole: " + utf8(whole) + ")";
+}
+
 // A widget not yet shown by its layout counts as visible; one hidden on purpose does not.
 void describe(const QWidget& widget, std::string& out) {
     if (widget.isHidden() && widget.testAttribute(Qt::WA_WState_ExplicitShowHide)) return;
@@ -70,17 +84,30 @@ void describe(const QWidget& widget, std::string& out) {
         if (!label->pixmap().isNull() && !name.empty()) {
             const QImage picture = label->pixmap().toImage();
             out += "picture " + name + utf8(picture.pixelColor(picture.width() / 2, picture.height() / 2).name()) + "\n";
+        } else if (const auto* elided = qobject_cast<const ElidedLabel*>(label)) {
+            // Lines broken to fit are the whole text; only a cut one is shown as cut.
+            out += "label " + name + (elided->isCut() ? utf8(elided->text()) + cutNote(elided->text(), elided->fullText())
+                                                       : utf8(elided->fullText())) + "\n";
         } else if (!label->text().isEmpty()) {
             out += "label " + name + utf8(label->text()) + "\n";
         }
     } else if (const auto* box = qobject_cast<const QCheckBox*>(&widget)) {
         out += "check " + name + utf8(box->text()) + (box->isChecked() ? " (on)" : " (off)") + "\n";
     } else if (const auto* button = qobject_cast<const QPushButton*>(&widget)) {
-        out += "button " + name + utf8(button->text()) + (button->isChecked() ? " (down)" : "") + "\n";
+        const auto* elided = qobject_cast<const ElidedButton*>(button);
+        out += "button " + name + utf8(shownOnButton(*button));
+        if (elided) out += cutNote(shownOnButton(*button), elided->fullText());
+        if (button->isChecked()) out += " (down)";
+        if (!button->isEnabled()) out += " (disabled)";
+        if (widget.window()->focusWidget() == button) out += " (focus)";
+        out += "\n";
     } else if (const auto* menu = qobject_cast<const QComboBox*>(&widget)) {
         out += "menu " + name;
         for (int i = 0; i < menu->count(); ++i) {
             out += (i ? " | " : "") + utf8(menu->itemText(i)) + (i == menu->currentIndex() ? " (chosen)" : "");
+        }
+        if (const auto* elided = qobject_cast<const ElidedComboBox*>(menu)) {
+            if (elided->shownText() != menu->currentText()) out += " (shown cut: " + utf8(elided->shownText()) + ")";
         }
         out += "\n";
     } else if (qobject_cast<const SvgPreviewView*>(&widget)) {
@@ -109,6 +136,7 @@ public:
     explicit WindowCase(std::string where) : ScriptedCase(std::move(where)) {
         QObject::connect(&state_, &AppState::phaseChanged, [this] { settled_ = false; });
         QObject::connect(&view_, &ContentView::faceShown, [this] { settled_ = true; });
+        QObject::connect(&state_, &AppState::saved, [this](const QString& message) { status_ += utf8(message) + "\n"; });
         QObject::connect(&view_, &ContentView::otherFilesDropped, [this](const std::vector<fs::path>& files) {
             for (const fs::path& file : files) otherWindows_ += file.string() + "\n";
         });
@@ -124,7 +152,7 @@ public:
 
     bool isOutcome(const std::string& heading) const override {
         return heading == "asked" || heading == "other windows" || heading == "at once" || heading == "face" ||
-               heading == "clipboard" || heading == "drawing" || ScriptedCase::isOutcome(heading);
+               heading == "clipboard" || heading == "drawing" || heading == "status" || ScriptedCase::isOutcome(heading);
     }
 
 protected:
@@ -140,6 +168,7 @@ protected:
         }
         dialogs_.asked.clear();
         otherWindows_.clear();
+        status_.clear();
         QGuiApplication::clipboard()->clear();
         if (heading.starts_with("open ")) state_.load(local(heading.substr(5)));
         else if (heading.starts_with("click ")) click(QString::fromStdString(local(heading.substr(6))));
@@ -154,13 +183,17 @@ protected:
         if (std::holds_alternative<LoadingPhase>(state_.phase())) out += sectionText("at once", faceText());
         EXPECT_TRUE(waitUntil([this] { return settled_ && !std::holds_alternative<LoadingPhase>(state_.phase()); }))
             << where_ << ": " << heading;
-        // What the step replaced goes, and what it made is laid out.
+        // What the step replaced goes, and what it made is laid out and drawn.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
+        if (const SvgPreviewView* shown = preview()) {
+            EXPECT_TRUE(waitUntil([shown] { return shown->isShowingPlacement(); })) << where_ << ": " << heading;
+        }
         out += sectionText("face", faceText());
         if (!dialogs_.asked.empty() && !dialogs_.asked.starts_with("open")) {
             out += sectionText("files", filesText());
         }
+        if (!status_.empty()) out += sectionText("status", general(status_));
         if (const QString copied = QGuiApplication::clipboard()->text(); !copied.isEmpty()) {
             out += sectionText("clipboard", general(utf8(copied)));
         }
@@ -253,7 +286,7 @@ private:
 
     void click(const QString& text) {
         for (QAbstractButton* button : view_.face()->findChildren<QAbstractButton*>()) {
-            if (button->text() == text) return button->click();
+            if (shownOnButton(*button) == text || button->accessibleName() == text) return button->click();
         }
         for (QComboBox* menu : view_.face()->findChildren<QComboBox*>()) {
             if (const int index = menu->findText(text); index >= 0) {
@@ -287,6 +320,7 @@ private:
     AppState state_{dialogs_};
     ContentView view_{state_};
     bool settled_ = false;
+    std::string status_;        // what the window said its saves wrote
     std::string otherWindows_;  // the files a step sent to windows of their own
 };
 

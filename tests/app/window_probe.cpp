@@ -5,7 +5,8 @@
 // for every drawing, chosen in turn, its layer rows, size and warnings) and
 // what saving it writes: Save All for two drawings or more, Save SVG +
 // Settings for one, into FOLDER/<position>/, each file named in the order it
-// was written. The front ends' test compares this with the other front ends.
+// was written, and where it fails, why and the texts shown then. The front
+// ends' test compares this with the other front ends.
 //
 // Usage: window-probe [--profile NAME] [--hairline] FOLDER FILE...
 
@@ -26,6 +27,7 @@
 #include "app_state.h"
 #include "app_test_support.h"
 #include "content_view.h"
+#include "elided_text.h"
 #include "error_view.h"
 #include "loaded_view.h"
 #include "svg_preview_view.h"
@@ -51,7 +53,9 @@ struct AgreeingDialogs : FileDialogs {
     std::optional<fs::path> chooseSvgLocation(const fs::path& proposedPath) override {
         return folder / proposedPath.filename();
     }
-    std::optional<fs::path> chooseFolder(const std::string&, const std::string&) override { return folder; }
+    std::optional<fs::path> chooseFolder(const std::string&, const std::string&, const fs::path&) override {
+        return folder;
+    }
 };
 
 template <class Widget = QWidget>
@@ -62,8 +66,14 @@ Widget* visibleChild(const QWidget& parent, const char* name) {
     return nullptr;
 }
 
+// A label's whole text, also where it is shown wrapped, or cut with a tool tip.
+std::string wholeText(const QLabel& label) {
+    const auto* elided = qobject_cast<const ElidedLabel*>(&label);
+    return utf8(elided ? elided->fullText() : label.text());
+}
+
 std::optional<std::string> visibleText(const QWidget& parent, const char* name) {
-    if (const QLabel* label = visibleChild<QLabel>(parent, name)) return utf8(label->text());
+    if (const QLabel* label = visibleChild<QLabel>(parent, name)) return wholeText(*label);
     return std::nullopt;
 }
 
@@ -74,7 +84,7 @@ std::vector<std::string> pickerLabels(const QWidget& view) {
     if (const auto* menu = qobject_cast<const QComboBox*>(picker)) {
         for (int i = 0; i < menu->count(); ++i) labels.push_back(utf8(menu->itemText(i)));
     } else if (picker) {
-        for (const QPushButton* segment : picker->findChildren<QPushButton*>()) labels.push_back(utf8(segment->text()));
+        for (const ElidedButton* segment : picker->findChildren<ElidedButton*>()) labels.push_back(utf8(segment->fullText()));
     }
     return labels;
 }
@@ -111,7 +121,7 @@ std::string drawingJson(const QWidget& view) {
     }
     std::vector<std::string> warnings;
     for (const QLabel* warning : view.findChildren<QLabel*>(QStringLiteral("warning"))) {
-        if (warning->isVisible()) warnings.push_back(utf8(warning->text()));
+        if (warning->isVisible()) warnings.push_back(wholeText(*warning));
     }
     return text::JsonObject()
         .optionalText("size", visibleText(view, "boundsText"))
@@ -156,6 +166,7 @@ public:
               return failure;
           }) {
         state_.setProfile(profile);
+        QObject::connect(&state_, &AppState::saveFailed, [this](const QString& message) { saveFailure_ = utf8(message); });
         view_.resize(1000, 700);
         view_.show();
     }
@@ -187,11 +198,12 @@ public:
             .optionalText("materialAndMachine", visibleText(view, "materialAndMachine"))
             .boolean("settingsRecorded", buttonText(view, "copySettings").has_value())
             .raw("drawings", text::jsonArray(drawings, asIs));
+        saveFailure_.reset();
         save(view, count);
-        const auto* failed = std::get_if<ErrorPhase>(&state_.phase());
-        return json.raw("saved", text::jsonArray(saved_, text::jsonString))
-            .optionalText("saveFailure", failed ? std::optional(failed->message) : std::nullopt)
-            .done();
+        json.raw("saved", text::jsonArray(saved_, text::jsonString)).optionalText("saveFailure", saveFailure_);
+        // A failed save is told over the document, in a message of its own.
+        if (saveFailure_) json.raw("textsAfterSave", textsJson(view));
+        return json.done();
     }
 
 private:
@@ -224,6 +236,7 @@ private:
 
     AgreeingDialogs dialogs_;
     std::vector<std::string> saved_;  // file names, in the order written
+    std::optional<std::string> saveFailure_;  // what the window said of a save that failed
     AppState state_;
     ContentView view_{state_};
 };

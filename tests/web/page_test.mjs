@@ -264,9 +264,14 @@ async function checkSaved(input, expected, view) {
   const name = basename(input);
   const count = expected.json.conversions.length;
   if (expected.saveFailure) {
+    // Said over the document, which stays shown.
     await click(count >= 2 ? '#saveAll' : '#saveOne');
-    const message = await tab.waitFor(`document.getElementById('errorMessage')?.textContent`);
+    const message = await tab.waitFor(`document.getElementById('saveFailure')?.textContent`);
     assert.equal(message, expected.saveFailure, name);
+    assert.equal((await shown()).fileName, name);
+    await assertShowsCoreTexts(`${name}: a failed save`);
+    await click('Dismiss');
+    await tab.waitFor(`document.getElementById('saveFailure') === null`);
   } else if (count >= 2) {
     const files = await downloaded('#saveAll', 1);
     assert.deepEqual(Object.keys(files), [`${name.replace(/\.[^.]*$/, '')}.zip`], name);
@@ -334,8 +339,16 @@ test('hiding a layer hides its group in the preview only', async () => {
   const view = await settledOn(basename(input));
   const expected = await native(input);
   const layer = view.layers[0].name;
-  await tab.evaluate(`document.querySelector('.layerRow input').click()`);
+  // The bar says the preview is being made from the click on, and no longer once it is shown.
+  const busy = await tab.evaluate(`(() => {
+    document.querySelector('.layerRow input').click();
+    const said = document.getElementById('previewBusy');
+    return said.offsetParent === null ? null : said.innerText;
+  })()`);
+  assert.equal(busy, await tab.evaluate('texts.previewBusy'));
+  textsSeen.add('previewBusy');
   await tab.waitFor(`(${shownExpression}).preview !== ${JSON.stringify(view.preview)}`);
+  await tab.waitFor(`document.getElementById('previewBusy').offsetParent === null`);
   const svg = expected.files[expected.json.conversions[0].outputName].toString('utf8');
   assert.equal(await previewDigest(), digestOf(svg.replace(`<g id="${layer}"`, `<g id="${layer}" display="none"`)));
   await checkSaved(input, expected, view);

@@ -37,11 +37,14 @@ inline constexpr Text kOpenAnother{"openAnother", "Open Another\u2026"};
 inline constexpr Text kFit{"fit", "Fit"};
 inline constexpr Text kActualSize{"actualSize", "Actual size"};
 inline constexpr Text kNoContent{"noContent", "No content"};
+inline constexpr Text kDismiss{"dismiss", "Dismiss"};
+inline constexpr Text kPreviewBusy{"previewBusy", "Drawing the preview\u2026"};
 
 inline constexpr std::array kAll{kTitle,          kDropInstruction, kChooseFile,   kOpenCommand,   kErrorHeading,
                                  kTryAnotherFile, kLayersHeading,   kShowLayer,    kCopySettings,  kBoundsHeading,
                                  kWarningsHeading, kWarningBullet,  kOutputHeading, kHairline,     kSaveOne,
-                                 kSaveOneTip,     kOpenAnother,     kFit,          kActualSize,    kNoContent};
+                                 kSaveOneTip,     kOpenAnother,     kFit,          kActualSize,    kNoContent,
+                                 kDismiss,        kPreviewBusy};
 
 // Every text above as one JSON object, by key.
 std::string json();

@@ -113,6 +113,13 @@ std::vector<std::string> saveAllFileNames(const LoadedDocument& loaded) {
 
 std::string saveFailureMessage(std::string_view description) { return "Failed to save: " + std::string(description); }
 
+std::string savedFilesMessage(const SaveOutcome& outcome) {
+    std::int64_t files = 0;
+    for (const SavedConversion& saved : outcome.saved) files += saved.sidecarPath ? 2 : 1;
+    const std::string folder = outcome.saved.empty() ? std::string() : outcome.saved.front().svgPath.parent_path().string();
+    return "Saved " + text::integerText(files) + (files == 1 ? " file to " : " files to ") + folder;
+}
+
 std::filesystem::path sidecarPath(const std::filesystem::path& svgPath) {
     return std::filesystem::path(svgPath).replace_extension(".txt");
 }

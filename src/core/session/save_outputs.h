@@ -72,6 +72,10 @@ struct SaveOutcome {
     std::optional<std::string> failureMessage;  // "Failed to save: " + description
 };
 
+// "Saved 4 files to FOLDER": what a save wrote, SVG files and sidecars, and
+// where. Saves put every file of theirs in one folder.
+std::string savedFilesMessage(const SaveOutcome& outcome);
+
 // Writes one conversion's SVG at `svgPath` and its sidecar beside it. A
 // sidecar that cannot be written fails the save; the SVG written stays.
 SaveOutcome saveOne(const LoadedDocument& loaded, std::size_t conversionIndex, const std::filesystem::path& svgPath,

@@ -188,7 +188,8 @@ function loadedView(entry) {
   const content = conversion ? previewPane(preview)
     : element('div', { className: 'previewPane' }, element('div', { className: 'noContent', textKey: 'noContent' }));
   if (conversion) showPreview(entry, preview);
-  return element('div', { className: 'loaded' }, sidebar, content);
+  return element('div', { className: 'document' }, saveFailureBanner(entry),
+    element('div', { className: 'loaded' }, sidebar, content));
 }
 
 function pickerParts(entry) {
@@ -295,34 +296,53 @@ function buttons(entry) {
   return [saveOne, saveAll, openAnother];
 }
 
+// A save that fails keeps the document shown, with why over it until dismissed.
 async function save(entry, kind, fields = {}) {
   const saved = await request(kind, { document: entry.outcome.document, ...fields });
   if (saved.failure !== undefined) {
-    entry.failure = saved.failure;
+    entry.saveFailure = saved.failure;
     showResults();
     return;
   }
   saved.files.forEach(download);
 }
 
+function saveFailureBanner(entry) {
+  if (entry.saveFailure === undefined) return null;
+  return element('div', { className: 'banner', id: 'saveFailureBanner' },
+    warningSymbol(14),
+    element('span', { className: 'message', id: 'saveFailure', text: entry.saveFailure }),
+    element('button', { textKey: 'dismiss', onclick: () => { delete entry.saveFailure; showResults(); } }));
+}
+
 function previewPane(preview) {
   const zoom = (fit) => () => { state.previewFit = fit; preview.classList.toggle('fit', fit); };
   return element('div', { className: 'previewPane' },
     element('div', { className: 'previewBar' },
+      element('span', { className: 'busy', id: 'previewBusy', textKey: 'previewBusy' }),
       element('button', { textKey: 'fit', title: texts.fit, onclick: zoom(true) }),
       element('button', { textKey: 'actualSize', title: texts.actualSize, onclick: zoom(false) })),
     preview);
 }
 
 // The drawing is shown as an image: nothing in it can run or fetch anything.
+// The bar says the preview is being made from the moment it is asked for
+// until the image is decoded and shown.
 async function showPreview(entry, preview) {
   const asked = { index: entry.selection, hidden: [...entry.hidden] };
   entry.previewAsked = asked;
+  const busy = (on) => byId('previewBusy')?.classList.toggle('shown', on);
+  busy(true);
   const made = await request('preview', { document: entry.outcome.document, ...asked });
-  if (entry.previewAsked !== asked || made.failure !== undefined) return;
+  if (entry.previewAsked !== asked) return;
+  if (made.failure !== undefined) return busy(false);
   if (entry.previewUrl) URL.revokeObjectURL(entry.previewUrl);
   entry.previewUrl = URL.createObjectURL(new Blob([made.files[0].bytes], { type: 'image/svg+xml' }));
-  preview.replaceChildren(element('img', { id: 'previewImage', alt: 'Preview', src: entry.previewUrl }));
+  const image = element('img', { id: 'previewImage', alt: 'Preview', src: entry.previewUrl });
+  await image.decode().catch(() => {});
+  if (entry.previewAsked !== asked) return;
+  preview.replaceChildren(image);
+  busy(false);
 }
 
 function chooseFiles() {
