@@ -231,9 +231,14 @@ private:
     long residentMebibytes_ = kResidentMebibytes;
 };
 
-TEST(CommandLineCases, RunAsExpected) {
-    runScriptedCases("cli", [](const std::string& where) { return std::make_unique<CommandLineCase>(where); });
+class CommandLineCases : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(CommandLineCases, RunAsExpected) {
+    runScriptedCase("cli", GetParam(), [](const std::string& where) { return std::make_unique<CommandLineCase>(where); });
 }
+
+INSTANTIATE_TEST_SUITE_P(File, CommandLineCases, ::testing::ValuesIn(caseFileNames("cli")),
+                         [](const auto& file) { return caseTestName(file.param); });
 
 }  // namespace
 }  // namespace kerfwright::testing

@@ -63,9 +63,15 @@ private:
     std::map<std::string, std::string> sections_;
 };
 
-TEST(DrawingCases, ConvertAsExpected) {
-    testing::runScriptedCases("drawings", [](const std::string& where) { return std::make_unique<DrawingCase>(where); });
+class DrawingCases : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(DrawingCases, ConvertAsExpected) {
+    testing::runScriptedCase("drawings", GetParam(),
+                             [](const std::string& where) { return std::make_unique<DrawingCase>(where); });
 }
+
+INSTANTIATE_TEST_SUITE_P(File, DrawingCases, ::testing::ValuesIn(testing::caseFileNames("drawings")),
+                         [](const auto& file) { return testing::caseTestName(file.param); });
 
 }  // namespace
 }  // namespace kerfwright

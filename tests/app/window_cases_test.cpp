@@ -324,9 +324,14 @@ private:
     std::string otherWindows_;  // the files a step sent to windows of their own
 };
 
-TEST(WindowCases, BehaveAsExpected) {
-    cases::runScriptedCases("window", [](const std::string& where) { return std::make_unique<WindowCase>(where); });
+class WindowCases : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(WindowCases, BehaveAsExpected) {
+    cases::runScriptedCase("window", GetParam(), [](const std::string& where) { return std::make_unique<WindowCase>(where); });
 }
+
+INSTANTIATE_TEST_SUITE_P(File, WindowCases, ::testing::ValuesIn(cases::caseFileNames("window")),
+                         [](const auto& file) { return cases::caseTestName(file.param); });
 
 }  // namespace
 }  // namespace kerfwright::app

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -204,31 +205,47 @@ std::string ScriptedCase::filesText() const {
     return out;
 }
 
-void runScriptedCases(const std::string& family,
-                      const std::function<std::unique_ptr<ScriptedCase>(const std::string& where)>& start) {
-    std::size_t steps = 0;
+std::vector<std::string> caseFileNames(const std::string& family) {
+    std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(fs::path(KERFWRIGHT_SOURCE_DIR) / "tests/cases" / family)) {
-        const std::vector<Section> sections = sectionsOf(readFile(entry.path().string()));
-        const std::unique_ptr<ScriptedCase> run = start(entry.path().filename().string());
-        std::string rewritten = sections[0].body;
-        for (std::size_t i = 1, next; i < sections.size() && !run->skipped(); i = next) {
-            const Section& section = sections[i];
-            std::string expected;
-            std::vector<std::string> requested;
-            for (next = i + 1; next < sections.size() && run->isOutcome(sections[next].heading); ++next) {
-                expected += sectionText(sections[next].heading, sections[next].body);
-                if (isRequested(sections[next].heading)) requested.push_back(sections[next].heading);
-            }
-            const std::string outcome = run->apply(section, requested);
-            EXPECT_EQ(outcome, expected) << entry.path().filename() << ": " << section.heading;
-            rewritten += sectionText(section.heading, section.body) + outcome;
-            steps += !outcome.empty();
-        }
-        if (std::getenv("KERFWRIGHT_UPDATE_CASES") != nullptr && !run->skipped()) {
-            std::ofstream(entry.path(), std::ios::binary) << rewritten;
-        }
+        names.push_back(entry.path().filename().string());
     }
-    EXPECT_GT(steps, 0u) << family;
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string caseTestName(const std::string& fileName) {
+    std::string name = fs::path(fileName).stem().string();
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    if (!name.empty() && std::isdigit(static_cast<unsigned char>(name[0]))) name.insert(name.begin(), '_');
+    return name;
+}
+
+void runScriptedCase(const std::string& family, const std::string& fileName,
+                     const std::function<std::unique_ptr<ScriptedCase>(const std::string& where)>& start) {
+    const fs::path file = fs::path(KERFWRIGHT_SOURCE_DIR) / "tests/cases" / family / fileName;
+    const std::vector<Section> sections = sectionsOf(readFile(file.string()));
+    const std::unique_ptr<ScriptedCase> run = start(fileName);
+    std::string rewritten = sections[0].body;
+    std::size_t steps = 0;
+    for (std::size_t i = 1, next; i < sections.size() && !run->skipped(); i = next) {
+        const Section& section = sections[i];
+        std::string expected;
+        std::vector<std::string> requested;
+        for (next = i + 1; next < sections.size() && run->isOutcome(sections[next].heading); ++next) {
+            expected += sectionText(sections[next].heading, sections[next].body);
+            if (isRequested(sections[next].heading)) requested.push_back(sections[next].heading);
+        }
+        const std::string outcome = run->apply(section, requested);
+        EXPECT_EQ(outcome, expected) << fileName << ": " << section.heading;
+        rewritten += sectionText(section.heading, section.body) + outcome;
+        steps += !outcome.empty();
+    }
+    if (run->skipped()) GTEST_SKIP() << fileName << " cannot run here";
+    EXPECT_GT(steps, 0u) << fileName << " has no step with an outcome";
+    if (std::getenv("KERFWRIGHT_UPDATE_CASES") != nullptr) std::ofstream(file, std::ios::binary) << rewritten;
 }
 
 }  // namespace kerfwright::testing

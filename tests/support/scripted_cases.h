@@ -85,9 +85,16 @@ private:
     mutable std::map<std::string, std::pair<std::uintmax_t, std::filesystem::file_time_type>> checked_;
 };
 
-// Runs every case file under tests/cases/`family`, each with a fresh
-// ScriptedCase from `start`.
-void runScriptedCases(const std::string& family,
-                      const std::function<std::unique_ptr<ScriptedCase>(const std::string& where)>& start);
+// The case files under tests/cases/`family`, by name, in order; each is a
+// test of its own, so that a failure names its file.
+std::vector<std::string> caseFileNames(const std::string& family);
+
+// A case file's name as a test's: its stem, with every character but ASCII
+// letters and digits as "_" (the same as CMake's MAKE_C_IDENTIFIER).
+std::string caseTestName(const std::string& fileName);
+
+// Runs one case file with a fresh ScriptedCase from `start`.
+void runScriptedCase(const std::string& family, const std::string& fileName,
+                     const std::function<std::unique_ptr<ScriptedCase>(const std::string& where)>& start);
 
 }  // namespace kerfwright::testing
