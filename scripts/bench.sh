@@ -9,6 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+bash scripts/install-deps.sh bench
 bash scripts/build-web.sh >/dev/null
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKERFWRIGHT_BENCHMARKS=ON \
   -DKERFWRIGHT_BUILD_TESTS=OFF -DKERFWRIGHT_BUILD_APP=OFF >/dev/null

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh app web
 bash scripts/build-web-deps.sh build/web-deps
 export NODE_PATH=/usr/share/nodejs
 emcmake cmake -S . -B build/web -DCMAKE_BUILD_TYPE=Release -DKERFWRIGHT_WEB_DEPS="$(pwd)/build/web-deps" >/dev/null

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Sets everything up and converts the bundled example projects into out/examples.
+# Installs what the converter and the desktop application need, builds the
+# two of them into build/ (the tests are left for scripts/test.sh), and
+# converts the bundled example projects into out/examples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/build.sh
+bash scripts/install-deps.sh app
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DKERFWRIGHT_BUILD_TESTS=OFF -DKERFWRIGHT_BUILD_APP=ON >/dev/null
+cmake --build build -j"$(nproc)" --target kerfwright-cli kerfwright
 mkdir -p out/examples
 ./build/src/cli/kerfwright-cli convert -o out/examples examples/*.lac
 echo

@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh app tests
 targets=(archive json path_parser transform pipeline)
 runs="${FUZZ_RUNS:-200000}"
 

@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+bash scripts/install-deps.sh packaging
 bash scripts/build.sh
 (cd build && cpack -G DEB >/dev/null)
 ls build/kerfwright_*_amd64.deb

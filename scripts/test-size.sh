@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if ! command -v cloc >/dev/null; then bash scripts/install-deps.sh; fi
+if ! command -v cloc >/dev/null; then bash scripts/install-deps.sh tests; fi
 
 languages="C++,C/C++ Header,CMake,Bourne Shell,Bourne Again Shell"
 code_lines() {

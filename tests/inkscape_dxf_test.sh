@@ -11,6 +11,10 @@ examples="$2"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 export PATH=/usr/bin:/bin HOME="$work/home"
+if ! command -v inkscape >/dev/null; then
+  echo "This test needs inkscape, from the Debian package inkscape: run bash scripts/install-deps.sh tests" >&2
+  exit 1
+fi
 
 # The names of the LAYER table's records, one per line, sorted.
 dxf_layers() {
