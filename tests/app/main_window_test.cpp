@@ -36,6 +36,7 @@ using testing::waitForPhase;
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest() { RecentProjects::forgetAll(); }
+    ~MainWindowTest() override { fs::remove_all(folder_); }
 
     // A copy of an example under another name.
     fs::path project(const std::string& name) const {

@@ -20,11 +20,11 @@
 #include <QTextDocument>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app_test_support.h"
-#include "content_view.h"
 #include "elided_text.h"
 #include "loaded_view.h"
 #include "main_window.h"
@@ -261,6 +261,8 @@ protected:
         firstSize_ = window_.size();
     }
 
+    ~WindowLayout() override { fs::remove_all(folder_); }
+
     // The sizes a face is checked at: the smallest the window allows, the one
     // it opens at, a person's usual one, and a small one.
     void expectEverythingSeenOn(const std::string& face) {
@@ -303,7 +305,7 @@ TEST_F(WindowLayout, OpensInsideTheScreen) {
 TEST_F(WindowLayout, TheEmptyAndTheErrorFacesShowEverything) {
     expectEverythingSeenOn("the empty face");
     const fs::path notAProject = folder_ / "a file whose name is far longer than any window is wide, and which is no project at all.lac";
-    kerfwright::testing::runCommand({"sh", "-c", "echo text > \"" + notAProject.string() + "\""});
+    std::ofstream(notAProject) << "text\n";
     open(notAProject);
     ASSERT_TRUE(std::holds_alternative<ErrorPhase>(window_.state().phase()));
     expectEverythingSeenOn("the error face");
