@@ -104,9 +104,9 @@ void includeCubicExtremes(Point2D start, const Cubic& cubic, BoundingBox& box) {
     }
 }
 
-// The longest text of one command: its lead, at most six numbers with
-// blanks between them, and its trail.
-constexpr std::size_t kLongestCommandText = 4 + 6 * (SVGFormat::kLongestNum + 1);
+// The text of one command: its lead and its trail, four characters together
+// at most, and at most six numbers with five blanks between them.
+using CommandText = SVGFormat::NumberText<6, 4 + 5>;
 
 // The text of one outline with what it has drawn so far.
 struct Outline {
@@ -116,16 +116,18 @@ struct Outline {
     // set in a buffer of its own and appended once, rather than number by
     // number.
     void appendCommand(std::string_view lead, std::initializer_list<Point2D> points, std::string_view trail) {
-        std::array<char, kLongestCommandText> text;
-        char* cursor = std::copy(lead.begin(), lead.end(), text.data());
+        CommandText text;
+        text.text(lead);
+        bool finite = true;
         for (const Point2D& p : points) {
-            if (&p != points.begin()) *cursor++ = ' ';
-            cursor = putNumber(cursor, p.x);
-            *cursor++ = ' ';
-            cursor = putNumber(cursor, p.y);
+            if (&p != points.begin()) text.character(' ');
+            finite = text.number(p.x) && finite;
+            text.character(' ');
+            finite = text.number(p.y) && finite;
         }
-        cursor = std::copy(trail.begin(), trail.end(), cursor);
-        path.d.append(text.data(), static_cast<std::size_t>(cursor - text.data()));
+        text.text(trail);
+        path.d.append(text.view());
+        path.allFinite = finite && path.allFinite;
     }
 
     void appendCubicPiece(const Cubic& cubic) { appendCommand("C ", {cubic.c1, cubic.c2, cubic.end}, " "); }
@@ -135,13 +137,6 @@ struct Outline {
     void measureCubic(Point2D start, const Cubic& cubic) {
         path.bounds.include(cubic.end);
         includeCubicExtremes(start, cubic, path.bounds);
-    }
-
-private:
-    char* putNumber(char* at, double value) {
-        const SVGFormat::WrittenNum written = SVGFormat::writeNum(at, value);
-        path.allFinite = written.finite && path.allFinite;
-        return written.end;
     }
 };
 

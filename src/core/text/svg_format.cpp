@@ -245,7 +245,7 @@ bool appendNum(std::string& out, double value, int precision) {
     return appendGeneralNum(out, value, precision);
 }
 
-WrittenNum writeNum(char* at, double value) {
+detail::WrittenNum detail::writeNum(char* at, double value) {
     if (char* end = writeSmallNum(at, value, kPrecision)) return {end, true};
     std::string text;
     const bool finite = appendGeneralNum(text, value, kPrecision);

@@ -1,6 +1,8 @@
 #pragma once
 // The one number format and the one attribute escaping of every output.
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,14 +23,44 @@ bool appendNum(std::string& out, double value, int precision = kPrecision);
 // number.
 inline constexpr std::size_t kLongestNum = 20;
 
+namespace detail {
+
 struct WrittenNum {
     char* end;
     bool finite;  // as appendNum's result
 };
 
-// The text appendNum writes at kPrecision, put at `at`, which has room for
-// kLongestNum characters: for setting several numbers in one buffer.
+// The text appendNum writes at kPrecision, put at `at`. It may set bytes
+// past the end it returns, up to kLongestNum from `at`: NumberText below
+// is what gives it that room.
 WrittenNum writeNum(char* at, double value);
+
+}  // namespace detail
+
+// Numbers, written as appendNum writes them at kPrecision, and short texts
+// between them, set in a buffer of their own and then taken at once: for a
+// line of several numbers without an append for each. The buffer holds
+// `MostNumbers` numbers and `MostOtherChars` other characters, whatever the
+// numbers are.
+template <std::size_t MostNumbers, std::size_t MostOtherChars>
+class NumberText {
+public:
+    // False when the number is written "nan", "inf" or "-inf".
+    bool number(double value) {
+        const detail::WrittenNum written = detail::writeNum(cursor_, value);
+        cursor_ = written.end;
+        return written.finite;
+    }
+    void text(std::string_view piece) { cursor_ = std::copy(piece.begin(), piece.end(), cursor_); }
+    void character(char c) { *cursor_++ = c; }
+    std::string_view view() const { return {buffer_.data(), static_cast<std::size_t>(cursor_ - buffer_.data())}; }
+
+private:
+    // Every number may take the most any number takes; what writeNum sets
+    // past a number's end stays within that.
+    std::array<char, MostNumbers * kLongestNum + MostOtherChars> buffer_;
+    char* cursor_ = buffer_.data();
+};
 
 // A placement matrix entry rounded to six places, as it is written: "%g" of
 // it, with no whole-number form, so that a tiny negative term stays "-0".
