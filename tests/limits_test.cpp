@@ -188,7 +188,7 @@ TEST(ConversionLimitTest, DrawingsPastTheLimitAreLeftOutWithOneWarning) {
         const std::vector<std::string>& warnings = conversions.back().warnings;
         EXPECT_EQ(!warnings.empty() && warnings.back() == "Document cut short after 10000 drawings \u2014 the rest is skipped",
                   c.cutShort) << c.canvases;
-        const auto planned = SVGWriter::plannedConversions(document);
+        const auto planned = SVGWriter::undrawnConversions(document);
         ASSERT_EQ(planned.size(), conversions.size()) << c.canvases;
         for (std::size_t i = 0; i < planned.size(); ++i) {
             EXPECT_EQ(std::tuple(planned[i].canvasIndex, planned[i].plateIndex, planned[i].totalPlatesInCanvas),

@@ -89,7 +89,7 @@ TEST(NumberFastPaths, ReadNumbersMatchStrtodInTheCLocale) {
         char* end = nullptr;
         const double expected = strtod_l(token.c_str(), &end, cLocale);
         const bool whole = end == token.c_str() + token.size();
-        const std::optional<double> read = text::parseWholeNumber(token);
+        const std::optional<double> read = text::parseNumberToken(token);
         ASSERT_EQ(read.has_value(), whole) << token;
         // Compared bit for bit, so that -0 and 0 differ.
         if (read) {

@@ -30,7 +30,7 @@ std::string appendedG(double value) {
 // What one function of number text gives for the input of a case.
 std::string outcome(const std::string& function, const std::string& input) {
     if (function == "read") {
-        const std::optional<double> value = parseWholeNumber(input);
+        const std::optional<double> value = parseNumberToken(input);
         return value ? shortestRoundTrip(*value) : "rejected";
     }
     const double value = std::strtod(input.c_str(), nullptr);
@@ -48,7 +48,7 @@ TEST(NumberText, Cases) {
         // The shortest text reads back as the very value.
         const double value = std::strtod(c.fields[1].c_str(), nullptr);
         if (c.fields[0] == "shortest" && !std::isnan(value)) {
-            EXPECT_EQ(parseWholeNumber(c.fields[2]), value) << c.where;
+            EXPECT_EQ(parseNumberToken(c.fields[2]), value) << c.where;
         }
     }
 }

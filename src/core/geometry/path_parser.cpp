@@ -157,7 +157,7 @@ void tokenize(std::string_view data, std::vector<Token>& tokens) {
             position += character.text.size();
             continue;
         }
-        if (const std::optional<double> value = text::parseWholeNumber(data.substr(position, end - position))) {
+        if (const std::optional<double> value = text::parseNumberToken(data.substr(position, end - position))) {
             tokens.push_back({true, {}, *value});
         }
         position = end;

@@ -204,7 +204,7 @@ std::variant<SaveOutcome, std::string> convertAndSaveAll(const std::filesystem::
     return readOrFailureMessage<SaveOutcome>(sourcePath, [&] {
         // The names need every drawing's canvas and plate, known before any is drawn.
         LoadedDocument loaded{sourcePath, LACReader::read(sourcePath, threads), {}, profile};
-        loaded.conversions = SVGWriter::plannedConversions(loaded.document);
+        loaded.conversions = SVGWriter::undrawnConversions(loaded.document);
         const std::vector<std::string> names = saveAllFileNames(loaded);
         SaveOutcome outcome;
         bool writing = true;

@@ -119,7 +119,7 @@ const char* specialValueText(double value) {
 
 }  // namespace
 
-std::optional<double> parseWholeNumber(std::string_view token) {
+std::optional<double> parseNumberToken(std::string_view token) {
     if (token.empty() || isCWhitespace(token.front())) return std::nullopt;
     // The usual short decimal, and any plain decimal text, holds no NUL:
     // tried first, they save looking for one.

@@ -15,7 +15,7 @@ namespace kerfwright::text {
 // optional sign, decimal digits with an optional point and exponent, a
 // hexadecimal form after 0x, or inf, infinity, nan in any letter case. Leading
 // white space, an empty text or anything left over gives nothing.
-std::optional<double> parseWholeNumber(std::string_view token);
+std::optional<double> parseNumberToken(std::string_view token);
 
 // The usual path-data number at the start of a text: an optional minus, then
 // digits with at most one point, at most fifteen digits in all, read up to

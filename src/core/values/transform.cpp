@@ -26,7 +26,7 @@ struct NumberScan {
 
 void acceptToken(NumberScan& scan, std::string_view token) {
     if (token.empty()) return;
-    const std::optional<double> value = text::parseWholeNumber(token);
+    const std::optional<double> value = text::parseNumberToken(token);
     if (!value) return;
     if (scan.count < kTransformNumberCount) scan.values[scan.count] = *value;
     ++scan.count;

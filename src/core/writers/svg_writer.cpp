@@ -175,7 +175,7 @@ std::vector<CanvasConversion> SVGWriter::convert(const LACDocument& document, do
     return conversions;
 }
 
-std::vector<CanvasConversion> SVGWriter::plannedConversions(const LACDocument& document) {
+std::vector<CanvasConversion> SVGWriter::undrawnConversions(const LACDocument& document) {
     std::vector<CanvasConversion> planned;
     for (const DrawingResolver::CanvasPlan& plan : DrawingResolver::planOf(document)) {
         for (std::size_t i = 0; i < plan.startLists.size(); ++i) {

@@ -46,7 +46,7 @@ void convertEach(const LACDocument& document, double margin, const OutputProfile
 
 // The conversions `convert` makes, in its order, with their canvas and plate
 // but nothing drawn: what their file names need before any is made.
-std::vector<CanvasConversion> plannedConversions(const LACDocument& document);
+std::vector<CanvasConversion> undrawnConversions(const LACDocument& document);
 }  // namespace SVGWriter
 
 }  // namespace kerfwright
