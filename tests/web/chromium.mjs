@@ -13,7 +13,8 @@ export class Chromium {
       '--headless=new', '--no-sandbox', '--remote-debugging-pipe', '--disable-gpu', '--no-first-run',
       '--no-default-browser-check', '--allow-file-access-from-files', `--user-data-dir=${this.profile}`,
       'about:blank',
-    ], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
+    // A process group of its own, so that its helpers can go with it.
+    ], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'], detached: true });
     this.log = '';
     this.process.stderr.on('data', (chunk) => { this.log = (this.log + chunk).slice(-20000); });
     this.nextId = 0;
@@ -70,11 +71,23 @@ export class Chromium {
     return new Tab(this, sessionId);
   }
 
+  // Chromium is asked to close, so that it has written its profile when it
+  // is gone; the helpers it leaves go with its process group, and only then
+  // is the profile removed, as nothing writes to it any more.
   async close() {
-    const exited = new Promise((resolve) => this.process.once('exit', resolve));
-    this.process.kill();
-    await exited;
-    rmSync(this.profile, { recursive: true, force: true, maxRetries: 10, retryDelay: 100 });
+    if (this.process.exitCode === null && this.process.signalCode === null) {
+      const exited = new Promise((resolve) => this.process.once('exit', resolve));
+      this.send('Browser.close').catch(() => {});
+      const stuck = setTimeout(() => this.process.kill('SIGKILL'), 10000);
+      await exited;
+      clearTimeout(stuck);
+    }
+    try {
+      process.kill(-this.process.pid, 'SIGKILL');
+    } catch {
+      // The group has gone already.
+    }
+    rmSync(this.profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 100 });
   }
 }
 
