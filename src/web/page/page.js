@@ -178,7 +178,7 @@ function warningSymbol(size) {
 function loadedView(entry) {
   const loaded = entry.outcome;
   const conversion = loaded.conversions[entry.selection];
-  const preview = element('div', { className: state.previewFit ? 'preview fit' : 'preview' });
+  const preview = element('div', { className: 'preview' }, previewFrame());
   const sidebar = element('aside', { className: 'sidebar' },
     element('div', { className: 'scrolled' },
       element('h2', { id: 'fileName', text: loaded.file }),
@@ -316,7 +316,10 @@ function saveFailureBanner(entry) {
 }
 
 function previewPane(preview) {
-  const zoom = (fit) => () => { state.previewFit = fit; preview.classList.toggle('fit', fit); };
+  const zoom = (fit) => () => {
+    state.previewFit = fit;
+    preview.firstChild.contentWindow?.postMessage({ fit }, '*');
+  };
   return element('div', { className: 'previewPane' },
     element('div', { className: 'previewBar' },
       element('span', { className: 'busy', id: 'previewBusy', textKey: 'previewBusy' }),
@@ -325,9 +328,70 @@ function previewPane(preview) {
     preview);
 }
 
-// The drawing is shown as an image: nothing in it can run or fetch anything.
+// What runs inside the preview's frame: it shows the image it is given,
+// fitted or at its own size, and says when it is on screen.
+function previewViewer() {
+  let shownUrl = null;
+  let latest = 0;
+  addEventListener('message', async ({ source, data }) => {
+    if (source !== parent) return;
+    document.body.classList.toggle('fit', data.fit);
+    if (!data.image) return;
+    const mine = ++latest;
+    const url = URL.createObjectURL(data.image);
+    const image = new Image();
+    image.alt = 'Preview';
+    image.src = url;
+    await image.decode().catch(() => {});
+    if (mine !== latest) return URL.revokeObjectURL(url);
+    document.body.replaceChildren(image);
+    if (shownUrl) URL.revokeObjectURL(shownUrl);
+    shownUrl = url;
+    requestAnimationFrame(() => requestAnimationFrame(() => parent.postMessage({ shown: data.token }, '*')));
+  });
+}
+
+const viewerDocument = `<!DOCTYPE html><html><head><meta charset="utf-8"><style>
+html, body { margin: 0; height: 100%; }
+body { display: flex; overflow: auto; }
+img { margin: auto; display: block; }
+body.fit img { width: 96%; height: 96%; object-fit: contain; }
+</style></head><body><script>(${previewViewer})();<\/script></body></html>`;
+
+// The drawing is shown in a frame of its own. Sandboxed without an origin,
+// the frame reaches nothing of the page, and the browser draws it apart
+// from the page, which goes on answering while a large drawing is decoded.
+// Inside, the drawing is an image over a blob address, so nothing in a file
+// can run or fetch anything.
+function previewFrame() {
+  const frame = element('iframe', { id: 'previewFrame', sandbox: 'allow-scripts', title: 'Preview' });
+  frame.srcdoc = viewerDocument;
+  frame.loaded = new Promise((resolve) => frame.addEventListener('load', resolve, { once: true }));
+  return frame;
+}
+
+// Resolves once `frame` has put `image` on screen; never if it is taken away first.
+let nextShown = 0;
+const showing = new Map();
+addEventListener('message', ({ source, data }) => {
+  const frame = byId('previewFrame');
+  if (!frame || source !== frame.contentWindow || !showing.has(data.shown)) return;
+  showing.get(data.shown)();
+  showing.delete(data.shown);
+});
+
+async function shownIn(frame, image) {
+  await frame.loaded;
+  if (!frame.isConnected) return new Promise(() => {});
+  const token = ++nextShown;
+  const shown = new Promise((resolve) => showing.set(token, resolve));
+  frame.contentWindow.postMessage({ image, token, fit: state.previewFit }, '*');
+  return shown;
+}
+
 // The bar says the preview is being made from the moment it is asked for
-// until the image is decoded and shown.
+// until the image is decoded and shown. The frame keeps the address of the
+// image it shows, for tests to read.
 async function showPreview(entry, preview) {
   const asked = { index: entry.selection, hidden: [...entry.hidden] };
   entry.previewAsked = asked;
@@ -336,12 +400,13 @@ async function showPreview(entry, preview) {
   const made = await request('preview', { document: entry.outcome.document, ...asked });
   if (entry.previewAsked !== asked) return;
   if (made.failure !== undefined) return busy(false);
-  if (entry.previewUrl) URL.revokeObjectURL(entry.previewUrl);
-  entry.previewUrl = URL.createObjectURL(new Blob([made.files[0].bytes], { type: 'image/svg+xml' }));
-  const image = element('img', { id: 'previewImage', alt: 'Preview', src: entry.previewUrl });
-  await image.decode().catch(() => {});
+  const image = new Blob([made.files[0].bytes], { type: 'image/svg+xml' });
+  const frame = preview.firstChild;
+  await shownIn(frame, image);
   if (entry.previewAsked !== asked) return;
-  preview.replaceChildren(image);
+  if (entry.previewUrl) URL.revokeObjectURL(entry.previewUrl);
+  entry.previewUrl = URL.createObjectURL(image);
+  frame.dataset.image = entry.previewUrl;
   busy(false);
 }
 
