@@ -78,9 +78,14 @@ private:
         if (!std::holds_alternative<LoadingPhase>(window_.state().phase())) waitForPaint();
     }
 
+    // The preview has placed its drawing, and one more look later the engine
+    // has had the time to paint it there.
     void waitForPaint() {
         auto* document = qobject_cast<LoadedView*>(window_.content().face());
-        if (document && document->preview() && !hasPainted(document->preview()->grab().toImage())) {
+        SvgPreviewView* preview = document ? document->preview() : nullptr;
+        const bool placed = preview == nullptr || preview->isShowingPlacement();
+        if (!placed || !placedBefore_ || (preview && !hasPainted(preview->grab().toImage()))) {
+            placedBefore_ = placed;
             QTimer::singleShot(kPaintPollMilliseconds, this, &WindowScreenshot::waitForPaint);
             return;
         }
@@ -91,6 +96,7 @@ private:
 
     MainWindow& window_;
     QString pngPath_;
+    bool placedBefore_ = false;
 };
 
 // The web engine's profile goes away with the application object; every page

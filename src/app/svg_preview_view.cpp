@@ -100,7 +100,7 @@ QString pixels(double value) { return QString::number(value, 'f', 3) + QStringLi
 // Fixed to the view at `placement`, out of the page's own layout.
 QString placementScript(const QRectF& placement) {
     return QStringLiteral("(() => { const drawing = document.querySelector('svg'); if (!drawing) return; "
-                          "drawing.style.cssText = 'position: fixed; max-width: none; max-height: none; "
+                          "drawing.style.cssText = 'position: fixed; visibility: visible; "
                           "left: %1; top: %2; width: %3; height: %4'; })()")
         .arg(pixels(placement.x()), pixels(placement.y()), pixels(placement.width()), pixels(placement.height()));
 }
@@ -128,11 +128,10 @@ SvgPreviewView::SvgPreviewView(QWidget* parent) : QWebEngineView(parent) {
     // The page paints its own checkerboard; the view adds no background.
     page()->setBackgroundColor(Qt::transparent);
     setContextMenuPolicy(Qt::NoContextMenu);
+    // A load cut short by the next drawing is not the end of the work.
     connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) {
         pageReady_ = ok;
-        if (ok && placement_) applyPlacement();
-        // A load cut short by the next drawing is not the end of the work.
-        if (ok) emit drawn(true);
+        if (ok) applyPlacement();
     });
 }
 
@@ -144,6 +143,8 @@ void SvgPreviewView::showSvg(std::string_view svg, QSizeF millimeters, Placement
     millimeters_ = millimeters;
     if (placement == Placement::reset) placement_.reset();
     pageReady_ = false;
+    placed_ = false;
+    ++drawingsAsked_;
     emit drawn(false);
     const std::string page = PreviewPage::html(svg);
     if (static_cast<qsizetype>(page.size()) <= kLargestInlinePage) {
@@ -190,8 +191,23 @@ void SvgPreviewView::place(const QRectF& placement) {
     if (pageReady_) applyPlacement();
 }
 
+// The page keeps the drawing hidden until the view places it: left to its
+// own layout, the engine sized it past the right edge of a small view at a
+// high device pixel ratio. It is drawn once the first placement is shown.
 void SvgPreviewView::applyPlacement() {
-    page()->runJavaScript(placementScript(*placement_), QWebEngineScript::ApplicationWorld);
+    page()->runJavaScript(placementScript(currentPlacement()), QWebEngineScript::ApplicationWorld,
+                          [this, drawing = drawingsAsked_](const QVariant&) {
+                              if (placed_ || !pageReady_ || drawing != drawingsAsked_) return;
+                              placed_ = true;
+                              emit drawn(true);
+                          });
+}
+
+// Until the user zooms or pans, the drawing keeps its first placement
+// for whatever size the view has.
+void SvgPreviewView::resizeEvent(QResizeEvent* event) {
+    QWebEngineView::resizeEvent(event);
+    if (!placement_ && pageReady_) applyPlacement();
 }
 
 // The engine draws the page in a widget of its own inside this one, which

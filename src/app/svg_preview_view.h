@@ -62,8 +62,8 @@ public:
 
     // Where the drawing is shown, once zoomed or panned.
     const std::optional<QRectF>& placement() const { return placement_; }
-    // The page has loaded and shows the placement.
-    bool isShowingPlacement() const { return pageReady_; }
+    // The page has loaded and shows the drawing where it is placed.
+    bool isShowingPlacement() const { return pageReady_ && placed_; }
 
 signals:
     // False when a drawing is asked for, true once the engine shows it.
@@ -72,6 +72,7 @@ signals:
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     // Files dropped on the preview are for the window, not for the page.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -88,8 +89,10 @@ private:
 
     QUrl largePageUrl_;
     QSizeF millimeters_;
-    std::optional<QRectF> placement_;  // none: as the page lays it out
+    std::optional<QRectF> placement_;  // none: where it is first placed
     bool pageReady_ = false;
+    bool placed_ = false;
+    quint64 drawingsAsked_ = 0;  // tells a placement of this drawing from one of the last
     std::optional<QPointF> dragFrom_;
 };
 
