@@ -7,4 +7,4 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh app web tests
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DKERFWRIGHT_BUILD_TESTS=ON -DKERFWRIGHT_BUILD_APP=ON >/dev/null
 cmake --build build -j"$(nproc)"
-bash scripts/build-web.sh >/dev/null
+bash scripts/build-page.sh >/dev/null

@@ -12,7 +12,7 @@ fail() { echo "package check failed: $*" >&2; exit 1; }
 deb="$(bash scripts/package.sh | tail -n 1)"
 version="$(sed -n 's/^project(Kerfwright VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
 
-# Errors fail the check; the warnings left are listed in the README.
+# Errors fail the check; lintian prints the warnings left.
 lintian --fail-on error --tag-display-limit 0 "$deb"
 
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "./$deb" >/dev/null

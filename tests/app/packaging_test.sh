@@ -44,4 +44,12 @@ check() {
 check coaster.lac application/x-lac-project
 check renamed application/x-lac-project
 check plain application/zip
+
+# The launcher database the README's install from source refreshes names
+# the application for .lac projects.
+update-desktop-database "$prefix/share/applications"
+grep -q '^application/x-lac-project=kerfwright.desktop' "$prefix/share/applications/mimeinfo.cache" || {
+  echo "the launcher database does not open .lac projects in kerfwright" >&2
+  exit 1
+}
 echo "packaging checks passed"
