@@ -7,6 +7,6 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh app web
 bash scripts/build-web-deps.sh build/web-deps
 export NODE_PATH=/usr/share/nodejs
-emcmake cmake -S . -B build/web -DCMAKE_BUILD_TYPE=Release -DKERFWRIGHT_WEB_DEPS="$(pwd)/build/web-deps" >/dev/null
+emcmake cmake -S . -B build/web -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON -DKERFWRIGHT_WEB_DEPS="$(pwd)/build/web-deps" >/dev/null
 cmake --build build/web -j"$(nproc)" >&2
 echo "$(pwd)/build/web/kerfwright-cli.mjs"

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh app
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DKERFWRIGHT_BUILD_TESTS=OFF -DKERFWRIGHT_BUILD_APP=ON >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON -DKERFWRIGHT_BUILD_TESTS=OFF -DKERFWRIGHT_BUILD_APP=ON >/dev/null
 cmake --build build -j"$(nproc)" --target kerfwright-cli kerfwright
 mkdir -p out/examples
 ./build/src/cli/kerfwright-cli convert -o out/examples examples/*.lac

@@ -12,8 +12,8 @@
 namespace kerfwright::app {
 namespace {
 
-constexpr int kSpacing = 14;
-constexpr int kSymbolSize = 64;
+constexpr int kColumnSpacing = 14;
+constexpr int kDropSymbolSize = 64;
 constexpr int kSpaceAboveButton = 4;
 
 // The text as rich text: "**" around bold words, "\n" for a line break, and
@@ -28,9 +28,9 @@ QString markedText(std::string_view marked) {
     return html;
 }
 
-QLabel* symbolLabel() {
+QLabel* dropSymbolLabel() {
     auto* label = new QLabel;
-    label->setPixmap(Symbols::tinted(Symbols::Symbol::dropFile, kSymbolSize, TextStyles::secondaryColor()));
+    label->setPixmap(Symbols::tinted(Symbols::Symbol::dropFile, kDropSymbolSize, TextStyles::secondaryColor()));
     return label;
 }
 
@@ -57,9 +57,9 @@ EmptyStateView::EmptyStateView(AppState& state, QWidget* parent) : QWidget(paren
     setFocusProxy(chooseButton);
 
     auto* column = new QVBoxLayout(this);
-    column->setSpacing(kSpacing);
+    column->setSpacing(kColumnSpacing);
     column->addStretch();
-    column->addWidget(symbolLabel(), 0, Qt::AlignHCenter);
+    column->addWidget(dropSymbolLabel(), 0, Qt::AlignHCenter);
     column->addWidget(titleLabel(), 0, Qt::AlignHCenter);
     column->addWidget(instructionLabel(), 0, Qt::AlignHCenter);
     column->addSpacing(kSpaceAboveButton);

@@ -18,16 +18,16 @@
 namespace kerfwright::app {
 namespace {
 
-constexpr int kSpacing = 16;
-constexpr int kSymbolSize = 48;
+constexpr int kErrorFaceSpacing = 16;
+constexpr int kErrorSymbolSize = 48;
 constexpr int kMessageMaxWidth = 600;
 constexpr int kMessageMaxHeight = 200;
 constexpr int kMessagePadding = 12;
 constexpr int kMessageStretch = 1000;
 
-QLabel* symbolLabel() {
+QLabel* warningSymbolLabel() {
     auto* label = new QLabel;
-    label->setPixmap(Symbols::tinted(Symbols::Symbol::warningFill, kSymbolSize, Symbols::warningColor()));
+    label->setPixmap(Symbols::tinted(Symbols::Symbol::warningFill, kErrorSymbolSize, Symbols::warningColor()));
     return label;
 }
 
@@ -72,9 +72,9 @@ ErrorView::ErrorView(const std::string& message, AppState& state, QWidget* paren
     setFocusProxy(tryAgainButton);
 
     auto* column = new QVBoxLayout(this);
-    column->setSpacing(kSpacing);
+    column->setSpacing(kErrorFaceSpacing);
     column->addStretch();
-    column->addWidget(symbolLabel(), 0, Qt::AlignHCenter);
+    column->addWidget(warningSymbolLabel(), 0, Qt::AlignHCenter);
     column->addWidget(headingLabel(), 0, Qt::AlignHCenter);
     // The message takes the width, the blanks beside it what is left past its limit.
     auto* messageRow = new QHBoxLayout;

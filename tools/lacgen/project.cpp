@@ -5,7 +5,7 @@
 namespace lacgen {
 namespace {
 
-std::string numberText(double value) {
+std::string coordinateText(double value) {
     char buffer[32];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, end);
@@ -25,7 +25,7 @@ JsonValue component(std::int64_t objId, std::string transform) {
 }
 
 JsonValue translate(std::int64_t objId, double x, double y) {
-    return component(objId, "1 0 0 1 " + numberText(x) + " " + numberText(y));
+    return component(objId, "1 0 0 1 " + coordinateText(x) + " " + coordinateText(y));
 }
 
 JsonValue pathObject(std::int64_t id, std::string name, std::string pathData, bool isClosed) {
