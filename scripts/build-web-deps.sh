@@ -27,7 +27,8 @@ src() { find "$prefix/src" -maxdepth 1 -type d -name "$1-*" | head -n 1; }
 
 # CMake's type-size checks misfire under the emscripten toolchain: the sizes
 # of WebAssembly's 32-bit target are given instead.
-emcmake cmake -S "$(src libzip)" -B "$prefix/src/libzip-build" -DCMAKE_BUILD_TYPE=Release \
+emcmake cmake -C "$(pwd)/cmake/emscripten-libzip-checks.cmake" \
+  -S "$(src libzip)" -B "$prefix/src/libzip-build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF \
   -DZLIB_INCLUDE_DIR="$prefix/include" -DZLIB_LIBRARY="$prefix/lib/libz.a" \
   -DENABLE_BZIP2=OFF -DENABLE_LZMA=OFF -DENABLE_ZSTD=OFF -DENABLE_OPENSSL=OFF -DENABLE_GNUTLS=OFF \
