@@ -3,6 +3,8 @@ find_package(ZLIB REQUIRED)
 find_package(simdjson REQUIRED)
 find_package(CLI11 REQUIRED)
 find_package(FastFloat REQUIRED)
+# {fmt} as headers only: nothing of it is left to install beside the programs.
+find_package(fmt REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(UTF8PROC REQUIRED IMPORTED_TARGET GLOBAL libutf8proc)
 add_library(utf8proc::utf8proc ALIAS PkgConfig::UTF8PROC)

@@ -2,7 +2,8 @@
 # Builds the libraries of the WebAssembly build into the prefix given (default
 # build/web-deps), from Debian's own source packages: zlib, libzip,
 # libdeflate, simdjson and utf8proc, compiled with the emscripten compiler.
-# fast_float and CLI11 are header-only and copied from their Debian packages.
+# fast_float, CLI11 and {fmt} are header-only and copied from their Debian
+# packages.
 # Nothing is fetched from anywhere but the Debian archive, and a prefix
 # already built is kept.
 set -euo pipefail
@@ -11,9 +12,10 @@ cd "$(dirname "$0")/.."
 prefix="$(realpath -m "${1:-build/web-deps}")"
 stamp="$prefix/built-from"
 sources=(zlib libzip libdeflate simdjson utf8proc)
-# The prefix is built again when Debian has newer sources.
+# The prefix is built again when Debian has newer sources or headers.
 version() { apt-cache showsrc "$1" | sed -n 's/^Version: //p' | head -n 1; }
-wanted="$(for s in "${sources[@]}"; do version "$s"; done | tr '\n' ' ')"
+headers=(libfast-float-dev libcli11-dev libfmt-dev)
+wanted="$(for s in "${sources[@]}"; do version "$s"; done | tr '\n' ' ')$(dpkg-query -W -f='${Version} ' "${headers[@]}")"
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ]; then exit 0; fi
 
 export NODE_PATH=/usr/share/nodejs  # the compiler's JavaScript optimiser needs Debian's modules
@@ -57,5 +59,5 @@ emcc -O2 -DUTF8PROC_STATIC -c "$utf8proc/utf8proc.c" -o "$prefix/src/utf8proc.o"
 emar rcs "$prefix/lib/libutf8proc.a" "$prefix/src/utf8proc.o"
 cp "$utf8proc/utf8proc.h" "$prefix/include/"
 
-cp -r /usr/include/fast_float /usr/include/CLI "$prefix/include/"
+cp -r /usr/include/fast_float /usr/include/CLI /usr/include/fmt "$prefix/include/"
 echo "$wanted" > "$stamp"

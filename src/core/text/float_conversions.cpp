@@ -1,19 +1,20 @@
 #include "text/float_conversions.h"
 
 #include <fast_float/fast_float.h>
+#include <fmt/format.h>
 #include <locale.h>
-#include <stdio.h>
 #include <stdlib.h>
 
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <new>
 
 namespace kerfwright::text {
 namespace {
 
-// The "C" locale, made once: the C library reads and writes with it whatever
-// the process locale says the decimal point is. The "C" locale always exists,
+// The "C" locale, made once: the C library reads with it whatever the
+// process locale says the decimal point is. The "C" locale always exists,
 // so making it fails only for want of memory, and is reported as such.
 locale_t cLocale() {
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
@@ -21,71 +22,30 @@ locale_t cLocale() {
     return locale;
 }
 
-// printf with a format of one conversion, in the "C" locale on this thread.
-template <typename... Arguments>
-void appendPrinted(std::string& out, const char* format, Arguments... arguments) {
-    const locale_t previous = uselocale(cLocale());
-    char buffer[400];  // "%.1f" of the largest double has 311 characters
-    const int length = snprintf(buffer, sizeof buffer, format, arguments...);
-    uselocale(previous);
-    out.append(buffer, static_cast<std::size_t>(length));
-}
-
-// The value nearest to `magnitude` that has `count` significant digits.
-ScientificDigits nearestWithDigits(double magnitude, int count) {
-    std::string text;
-    appendPrinted(text, "%.*e", count - 1, magnitude);
-    return scientificDigitsOf(text);
-}
-
-double valueOf(const ScientificDigits& parts) {
-    const std::string text =
-        parts.digits.substr(0, 1) + "." + parts.digits.substr(1) + "e" + std::to_string(parts.exponent);
-    return readDecimal(text.data(), text.data() + text.size()).value;
-}
-
-// The next value of as many digits above, or below, the given one.
-ScientificDigits stepped(ScientificDigits parts, bool up) {
-    std::string& digits = parts.digits;
-    std::size_t at = digits.size();
-    if (up) {
-        while (at > 0 && digits[at - 1] == '9') digits[--at] = '0';
-        if (at == 0) {
-            // 9.99 -> 10.0, written 1.00 with the next exponent.
-            digits.insert(digits.begin(), '1');
-            digits.pop_back();
-            ++parts.exponent;
-        } else {
-            ++digits[at - 1];
-        }
-        return parts;
-    }
-    while (at > 0 && digits[at - 1] == '0') digits[--at] = '9';
-    --digits[at - 1];
-    if (digits.front() == '0') {
-        // 1.00 -> 0.999, written 9.99 with the exponent before.
-        digits.erase(digits.begin());
-        digits.push_back('9');
-        --parts.exponent;
-    }
-    return parts;
-}
-
 // The fewest significant digits that read back as the value, and of those
-// the nearest to it. Of the values with a given number of digits only two
-// can read back: the nearest one, and the nearest on the value's other side,
-// which the nearest misses where the reading interval is lopsided (at a power
-// of two).
+// the nearest to it, as {fmt} finds them, taken out of the text it writes in
+// fixed or exponent form: "0.00125", "1250", "1.25e+20".
 ScientificDigits shortestDigits(double magnitude) {
-    constexpr int kMostDigits = 17;  // always enough for a double
-    for (int count = 1; count < kMostDigits; ++count) {
-        const ScientificDigits nearest = nearestWithDigits(magnitude, count);
-        const double nearestValue = valueOf(nearest);
-        if (nearestValue == magnitude) return nearest;
-        const ScientificDigits other = stepped(nearest, nearestValue < magnitude);
-        if (valueOf(other) == magnitude) return other;
+    const std::string text = fmt::format("{}", magnitude);
+    const std::size_t exponentMark = text.find('e');
+    const std::string_view mantissa = std::string_view(text).substr(0, exponentMark);
+    int exponent = 0;
+    if (exponentMark != std::string::npos) {
+        std::string_view exponentText = std::string_view(text).substr(exponentMark + 1);
+        if (exponentText.front() == '+') exponentText.remove_prefix(1);
+        std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
     }
-    return nearestWithDigits(magnitude, kMostDigits);
+    const std::size_t point = mantissa.find('.');
+    ScientificDigits parts{false, {}, 0};
+    for (const char c : mantissa) {
+        if (c != '.') parts.digits.push_back(c);
+    }
+    const std::size_t leadingZeros = parts.digits.find_first_not_of('0');
+    const std::size_t wholeDigits = point == std::string_view::npos ? mantissa.size() : point;
+    parts.exponent = static_cast<int>(wholeDigits) - 1 - static_cast<int>(leadingZeros) + exponent;
+    parts.digits.erase(0, leadingZeros);
+    parts.digits.erase(parts.digits.find_last_not_of('0') + 1);
+    return parts;
 }
 
 void appendScientific(std::string& out, const ScientificDigits& parts) {
@@ -110,7 +70,7 @@ void appendPlain(std::string& out, double magnitude, const ScientificDigits& par
     } else if (digitCount <= parts.exponent + 1) {
         // A whole number: its exact digits are as many as the shortest ones
         // padded with zeros, and read back as the value with no error at all.
-        appendPrinted(out, "%.0f", magnitude);
+        out += fmt::format("{:.0f}", magnitude);
     } else {
         out.append(parts.digits, 0, static_cast<std::size_t>(parts.exponent + 1));
         out.push_back('.');
@@ -127,7 +87,7 @@ bool appendUnshortened(std::string& out, double value, bool scientific) {
         if (scientific) out += "e+00";
         return true;
     }
-    appendPrinted(out, "%g", value);
+    out += fmt::format("{:g}", value);
     return true;
 }
 
@@ -185,9 +145,13 @@ void appendShortestScientific(std::string& out, double value) {
     appendScientific(out, shortestDigits(std::fabs(value)));
 }
 
-void appendGeneral(std::string& out, double value, int precision) { appendPrinted(out, "%.*g", precision, value); }
+void appendGeneral(std::string& out, double value, int precision) {
+    fmt::format_to(std::back_inserter(out), "{:.{}g}", value, precision);
+}
 
-void appendFixed(std::string& out, double value, int places) { appendPrinted(out, "%.*f", places, value); }
+void appendFixed(std::string& out, double value, int places) {
+    fmt::format_to(std::back_inserter(out), "{:.{}f}", value, places);
+}
 
 }  // namespace portable
 

@@ -2,7 +2,7 @@
 // The conversions of doubles to and from text that the number formats build
 // on, the same on every standard library. Where the library has them, the
 // writing ones are std::to_chars; elsewhere (WebAssembly's libc++ has no
-// floating-point to_chars) the portable ones below stand in. Reading is
+// floating-point to_chars) the portable ones below, built on {fmt}, stand in. Reading is
 // fast_float everywhere, which gives the double strtod gives in the "C" locale.
 
 #include <optional>
@@ -41,13 +41,13 @@ std::optional<double> readWholeWithCLibrary(std::string_view text);
 void appendShortest(std::string& out, double value);
 // std::to_chars(value, scientific): the same digits, always in exponent form.
 void appendShortestScientific(std::string& out, double value);
-// printf's "%.<precision>g" in the "C" locale.
+// printf's "%.<precision>g" in the "C" locale, in any locale.
 void appendGeneral(std::string& out, double value, int precision);
-// printf's "%.<places>f" in the "C" locale.
+// printf's "%.<places>f" in the "C" locale, in any locale.
 void appendFixed(std::string& out, double value, int places);
 
-// The stand-ins, built from printf in the "C" locale and readDecimal. They
-// are compiled everywhere so that they can be checked against to_chars.
+// The stand-ins, built on {fmt}, which writes the same text in any locale.
+// They are compiled everywhere so that they can be checked against to_chars.
 namespace portable {
 void appendShortest(std::string& out, double value);
 void appendShortestScientific(std::string& out, double value);
