@@ -78,14 +78,17 @@ private:
         if (!std::holds_alternative<LoadingPhase>(window_.state().phase())) waitForPaint();
     }
 
-    // The preview has placed its drawing, and one more look later the engine
-    // has had the time to paint it there.
+    // The preview has placed its drawing for its present size, and the engine
+    // has painted it: the picture has stopped changing from one look to the
+    // next.
     void waitForPaint() {
         auto* document = qobject_cast<LoadedView*>(window_.content().face());
         SvgPreviewView* preview = document ? document->preview() : nullptr;
-        const bool placed = preview == nullptr || preview->isShowingPlacement();
-        if (!placed || !placedBefore_ || (preview && !hasPainted(preview->grab().toImage()))) {
-            placedBefore_ = placed;
+        QImage picture;
+        if (preview && preview->isShowingPlacement()) picture = preview->grab().toImage();
+        const bool settled = preview == nullptr || (hasPainted(picture) && picture == lastPicture_);
+        if (!settled) {
+            lastPicture_ = picture;
             QTimer::singleShot(kPaintPollMilliseconds, this, &WindowScreenshot::waitForPaint);
             return;
         }
@@ -96,7 +99,7 @@ private:
 
     MainWindow& window_;
     QString pngPath_;
-    bool placedBefore_ = false;
+    QImage lastPicture_;
 };
 
 // The web engine's profile goes away with the application object; every page

@@ -196,18 +196,20 @@ void SvgPreviewView::place(const QRectF& placement) {
 // high device pixel ratio. It is drawn once the first placement is shown.
 void SvgPreviewView::applyPlacement() {
     page()->runJavaScript(placementScript(currentPlacement()), QWebEngineScript::ApplicationWorld,
-                          [this, drawing = drawingsAsked_](const QVariant&) {
-                              if (placed_ || !pageReady_ || drawing != drawingsAsked_) return;
+                          [this, drawing = drawingsAsked_, viewSize = size()](const QVariant&) {
+                              if (!pageReady_ || drawing != drawingsAsked_) return;
+                              placedInSize_ = viewSize;
+                              if (placed_) return;
                               placed_ = true;
                               emit drawn(true);
                           });
 }
 
-// Until the user zooms or pans, the drawing keeps its first placement
-// for whatever size the view has.
+// Until the user zooms or pans, the drawing keeps its first placement for
+// whatever size the view has; after, the place the user chose.
 void SvgPreviewView::resizeEvent(QResizeEvent* event) {
     QWebEngineView::resizeEvent(event);
-    if (!placement_ && pageReady_) applyPlacement();
+    if (pageReady_) applyPlacement();
 }
 
 // The engine draws the page in a widget of its own inside this one, which

@@ -7,6 +7,7 @@
 
 #include <QPoint>
 #include <QRectF>
+#include <QSize>
 #include <QSizeF>
 #include <QUrl>
 #include <QWebEngineUrlRequestInterceptor>
@@ -62,8 +63,9 @@ public:
 
     // Where the drawing is shown, once zoomed or panned.
     const std::optional<QRectF>& placement() const { return placement_; }
-    // The page has loaded and shows the drawing where it is placed.
-    bool isShowingPlacement() const { return pageReady_ && placed_; }
+    // The page has loaded and shows the drawing where it is placed, for the
+    // view's present size.
+    bool isShowingPlacement() const { return pageReady_ && placed_ && placedInSize_ == size(); }
 
 signals:
     // False when a drawing is asked for, true once the engine shows it.
@@ -92,6 +94,7 @@ private:
     std::optional<QRectF> placement_;  // none: where it is first placed
     bool pageReady_ = false;
     bool placed_ = false;
+    QSize placedInSize_;  // the view's size when the page last placed the drawing
     quint64 drawingsAsked_ = 0;  // tells a placement of this drawing from one of the last
     std::optional<QPointF> dragFrom_;
 };
