@@ -100,7 +100,7 @@ QString pixels(double value) { return QString::number(value, 'f', 3) + QStringLi
 // Fixed to the view at `placement`, out of the page's own layout.
 QString placementScript(const QRectF& placement) {
     return QStringLiteral("(() => { const drawing = document.querySelector('svg'); if (!drawing) return; "
-                          "drawing.style.cssText = 'position: fixed; visibility: visible; "
+                          "drawing.style.cssText = 'position: fixed; max-width: none; max-height: none; "
                           "left: %1; top: %2; width: %3; height: %4'; })()")
         .arg(pixels(placement.x()), pixels(placement.y()), pixels(placement.width()), pixels(placement.height()));
 }
@@ -191,9 +191,10 @@ void SvgPreviewView::place(const QRectF& placement) {
     if (pageReady_) applyPlacement();
 }
 
-// The page keeps the drawing hidden until the view places it: left to its
-// own layout, the engine sized it past the right edge of a small view at a
-// high device pixel ratio. It is drawn once the first placement is shown.
+// The drawing is placed by the view as soon as the page has loaded, never
+// left to the page's own layout: at a high device pixel ratio the engine
+// sized it past the right edge of a small view. It is drawn once the first
+// placement is shown.
 void SvgPreviewView::applyPlacement() {
     page()->runJavaScript(placementScript(currentPlacement()), QWebEngineScript::ApplicationWorld,
                           [this, drawing = drawingsAsked_, viewSize = size()](const QVariant&) {

@@ -7,7 +7,8 @@ const std::string_view kHeader =
     "<html><head><meta charset=\"utf-8\"><style>\n"
     "html, body { margin: 0; padding: 0; height: 100%; background:\n"
     "  repeating-conic-gradient(#f3f3f3 0% 25%, #fff 0% 50%) 50% / 16px 16px; }\n"
-    "svg { visibility: hidden; }\n"
+    "body { display: flex; align-items: center; justify-content: center; }\n"
+    "svg { max-width: 96%; max-height: 96%; }\n"
     "</style></head><body>\n";
 
 const std::string_view kTail = "\n</body></html>";
