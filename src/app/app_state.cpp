@@ -5,11 +5,11 @@
 
 #include <algorithm>
 #include <exception>
-#include <thread>
 #include <utility>
 
 #include "reading/read_error.h"
 #include "session/conversion_summary.h"
+#include "values/work_sharing.h"
 
 namespace kerfwright::app {
 namespace {
@@ -25,8 +25,7 @@ Phase phaseAfter(LoadOutcome outcome, bool convertedAgain) {
 
 LoadOutcome readAndConvert(const std::filesystem::path& location, const OutputProfile& profile) {
     // The load runs off the window's thread; every core may share it.
-    const std::size_t threads = std::max(1u, std::thread::hardware_concurrency());
-    auto outcome = loadDocumentOrFailureMessage(location, profile, threads);
+    auto outcome = loadDocumentOrFailureMessage(location, profile, usableThreadCount());
     if (auto* message = std::get_if<std::string>(&outcome)) return std::move(*message);
     try {
         return std::make_shared<const LoadedDocument>(std::move(std::get<LoadedDocument>(outcome)));

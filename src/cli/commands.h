@@ -22,9 +22,6 @@ int convertFiles(const std::vector<std::filesystem::path>& inputs,
                  const std::optional<std::filesystem::path>& outputFolder, std::size_t jobs,
                  const OutputProfile& profile = {});
 
-// The number of cores this process may run on.
-std::size_t defaultJobCount();
-
 // Describes one file's conversions, readable or as one JSON object; a profile
 // other than the standard one is reported too.
 int describeFile(const std::filesystem::path& input, bool asJson, const OutputProfile& profile = {});

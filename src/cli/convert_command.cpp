@@ -1,4 +1,3 @@
-#include <sched.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -6,13 +5,13 @@
 #include <iostream>
 #include <string>
 #include <system_error>
-#include <thread>
 
 #include "commands.h"
 #include "ordered_jobs.h"
 #include "progress_bar.h"
 #include "terminal_text.h"
 #include "session/save_outputs.h"
+#include "values/work_sharing.h"
 
 namespace kerfwright::cli {
 namespace {
@@ -129,20 +128,6 @@ void print(const InputReport& report) {
 
 }  // namespace
 
-std::size_t defaultJobCount() {
-#ifdef KERFWRIGHT_NO_THREADS
-    // No thread to spread over, nor a way to ask for the cores.
-    return 1;
-#else
-    cpu_set_t usable;
-    if (sched_getaffinity(0, sizeof usable, &usable) == 0 && CPU_COUNT(&usable) > 0) {
-        return static_cast<std::size_t>(CPU_COUNT(&usable));
-    }
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 0 ? cores : 1;
-#endif
-}
-
 int convertFiles(const std::vector<std::filesystem::path>& inputs,
                  const std::optional<std::filesystem::path>& outputFolder, std::size_t jobs,
                  const OutputProfile& profile) {
@@ -167,7 +152,7 @@ int convertFiles(const std::vector<std::filesystem::path>& inputs,
     // Jobs beyond one per input share the work within each input, on no
     // more threads than there are cores.
     const std::size_t threadsPerInput =
-        inputs.empty() ? 1 : std::clamp<std::size_t>(jobs / inputs.size(), 1, defaultJobCount());
+        inputs.empty() ? 1 : std::clamp<std::size_t>(jobs / inputs.size(), 1, usableThreadCount());
     const OrderedJobs<InputReport> conversions{
         .work = [&](std::size_t i) { return convertOne(inputs[i], outputFolder, profile, threadsPerInput, converted); },
         .deliver =

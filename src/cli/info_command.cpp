@@ -7,6 +7,7 @@
 #include "session/document_description.h"
 #include "session/save_outputs.h"
 #include "text/number_text.h"
+#include "values/work_sharing.h"
 
 namespace kerfwright::cli {
 namespace {
@@ -39,7 +40,7 @@ std::string documentSummary(const LoadedDocument& loaded) {
 }  // namespace
 
 int describeFile(const std::filesystem::path& input, bool asJson, const OutputProfile& profile) {
-    const auto outcome = loadDocumentOrFailureMessage(input, profile, defaultJobCount());
+    const auto outcome = loadDocumentOrFailureMessage(input, profile, usableThreadCount());
     if (const auto* message = std::get_if<std::string>(&outcome)) {
         std::cerr << terminalText(*message) << '\n';
         return kExitFailure;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "values/work_sharing.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> convertInputs;
     std::string outputFolder;
-    int jobs = static_cast<int>(kerfwright::cli::defaultJobCount());
+    int jobs = static_cast<int>(kerfwright::usableThreadCount());
     CLI::App* convert = app.add_subcommand(
         "convert", "Convert each FILE.lac and write its SVG files and sidecars, as Save All would.");
     convert->set_version_flag("--version", kVersionText);

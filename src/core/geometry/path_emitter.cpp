@@ -108,8 +108,8 @@ void includeCubicExtremes(Point2D start, const Cubic& cubic, BoundingBox& box) {
 // at most, and at most six numbers with five blanks between them.
 using CommandText = SVGFormat::NumberText<6, 4 + 5>;
 
-// The text of one outline with what it has drawn so far.
-struct Outline {
+// The text of one outline being written, with what it has drawn so far.
+struct OutlineText {
     EmittedPath path;
 
     // `lead`, the points' numbers "x y" with blanks between, then `trail`:
@@ -162,7 +162,7 @@ struct Pen {
 
 struct CommandWriter {
     const Transform2D& transform;
-    Outline& outline;
+    OutlineText& outline;
     Pen& pen;
 
     void operator()(const PathCommand::MoveTo& move) const {
@@ -229,7 +229,7 @@ std::optional<Point2D> circumcenter(Point2D p0, Point2D p1, Point2D p2) {
 }  // namespace
 
 EmittedPath emit(const std::vector<PathCommand>& commands, const Transform2D& transform, bool isClosed) {
-    Outline outline;
+    OutlineText outline;
     outline.path.d.reserve(reservedLength(commands));
     Pen pen;
     const CommandWriter writer{transform, outline, pen};
@@ -257,7 +257,7 @@ EmittedPath emitEllipse(double centerX, double centerY, double radiusX, double r
     Point2D mapped[12];
     for (int i = 0; i < 12; ++i) mapped[i] = transform.apply(points[i]);
 
-    Outline outline;
+    OutlineText outline;
     outline.path.d.reserve(reservedLength(6, 26));
     outline.appendCommand("M ", {mapped[0]}, "");
     for (int segment = 0; segment < 4; ++segment) {
@@ -281,7 +281,7 @@ EmittedPath emitCenterPointArc(Point2D p0, Point2D p1, Point2D p2, const Transfo
     const Point2D start = transform.apply(p0);
     const Point2D middle = transform.apply(p1);
     const Point2D end = transform.apply(p2);
-    Outline outline;
+    OutlineText outline;
     outline.path.d.reserve(reservedLength(3, 14));
     outline.path.bounds.include(start);
     outline.appendCommand("M ", {start}, "");

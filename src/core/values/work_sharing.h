@@ -29,6 +29,10 @@ inline constexpr bool kThreadsAvailable = false;
 inline constexpr bool kThreadsAvailable = true;
 #endif
 
+// The number of threads work is shared between when nobody says otherwise:
+// one per core this process may run on, and one where there are no threads.
+std::size_t usableThreadCount();
+
 // Calls `work(i)` for every i below `count` on up to `threads` threads, the
 // calling thread among them. Items are taken in list order, one at a time, by
 // whichever thread is free. The first exception any item throws comes out
