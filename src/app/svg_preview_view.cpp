@@ -136,6 +136,9 @@ SvgPreviewView::SvgPreviewView(QWidget* parent) : QWebEngineView(parent) {
 }
 
 SvgPreviewView::~SvgPreviewView() {
+    // The page, going with the base class, calls the placements' callbacks
+    // still waiting: they find this view gone.
+    alive_.reset();
     if (!largePageUrl_.isEmpty()) LargePages::instance().remove(largePageUrl_);
 }
 
@@ -197,8 +200,9 @@ void SvgPreviewView::place(const QRectF& placement) {
 // placement is shown.
 void SvgPreviewView::applyPlacement() {
     page()->runJavaScript(placementScript(currentPlacement()), QWebEngineScript::ApplicationWorld,
-                          [this, drawing = drawingsAsked_, viewSize = size()](const QVariant&) {
-                              if (!pageReady_ || drawing != drawingsAsked_) return;
+                          [this, alive = std::weak_ptr(alive_), drawing = drawingsAsked_,
+                           viewSize = size()](const QVariant&) {
+                              if (alive.expired() || !pageReady_ || drawing != drawingsAsked_) return;
                               placedInSize_ = viewSize;
                               if (placed_) return;
                               placed_ = true;

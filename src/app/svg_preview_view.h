@@ -16,6 +16,7 @@
 class QMouseEvent;
 class QWheelEvent;
 
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -95,6 +96,8 @@ private:
     bool pageReady_ = false;
     bool placed_ = false;
     QSize placedInSize_;  // the view's size when the page last placed the drawing
+    // Gone when the view begins to go, before the page that calls back.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     quint64 drawingsAsked_ = 0;  // tells a placement of this drawing from one of the last
     std::optional<QPointF> dragFrom_;
 };
