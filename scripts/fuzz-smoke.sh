@@ -12,7 +12,8 @@ bash scripts/install-deps.sh app tests
 targets=(archive json path_parser transform pipeline)
 runs="${FUZZ_RUNS:-200000}"
 
-CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_UNITY_BUILD=ON -DKERFWRIGHT_FUZZ=ON -DKERFWRIGHT_BUILD_APP=OFF >/dev/null
+CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_UNITY_BUILD=ON \
+  -DKERFWRIGHT_FUZZ=ON -DKERFWRIGHT_BUILD_APP=OFF "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]/%/_fuzzer}"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"

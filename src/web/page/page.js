@@ -370,14 +370,18 @@ function previewFrame() {
   return frame;
 }
 
-// Resolves once `frame` has put `image` on screen; never if it is taken away first.
+// Resolves once `frame` has put `image` on screen, or a later image in its
+// place; never if it is taken away first.
 let nextShown = 0;
 const showing = new Map();
 addEventListener('message', ({ source, data }) => {
   const frame = byId('previewFrame');
-  if (!frame || source !== frame.contentWindow || !showing.has(data.shown)) return;
-  showing.get(data.shown)();
-  showing.delete(data.shown);
+  if (!frame || source !== frame.contentWindow) return;
+  for (const [token, resolve] of showing) {
+    if (token > data.shown) break;
+    resolve();
+    showing.delete(token);
+  }
 });
 
 async function shownIn(frame, image) {
