@@ -35,8 +35,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// GCC says so with a macro, clang with a feature test.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kUnderAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kUnderAddressSanitizer = __has_feature(address_sanitizer);
 #else
 constexpr bool kUnderAddressSanitizer = false;
 #endif

@@ -22,12 +22,12 @@ TEST(StoredBytesTest, InflatesOnlyAStreamThatGivesExactlyItsLength) {
     };
     const std::vector<Case> cases = {
         {"plain", StoredBytes::plain(content), content},
-        {"deflated", StoredBytes{stream, true, content.size()}, content},
-        {"empty", StoredBytes{lacgen::deflateRaw("", 9, 8), true, 0}, std::string()},
-        {"longer than recorded", StoredBytes{stream, true, content.size() - 1}, std::nullopt},
-        {"shorter than recorded", StoredBytes{stream, true, content.size() + 1}, std::nullopt},
-        {"cut off", StoredBytes{stream.substr(0, stream.size() / 2), true, content.size()}, std::nullopt},
-        {"not a stream", StoredBytes{"\xff\xff\xff\xff", true, 4}, std::nullopt},
+        {"deflated", StoredBytes{stream, true, content.size(), {}}, content},
+        {"empty", StoredBytes{lacgen::deflateRaw("", 9, 8), true, 0, {}}, std::string()},
+        {"longer than recorded", StoredBytes{stream, true, content.size() - 1, {}}, std::nullopt},
+        {"shorter than recorded", StoredBytes{stream, true, content.size() + 1, {}}, std::nullopt},
+        {"cut off", StoredBytes{stream.substr(0, stream.size() / 2), true, content.size(), {}}, std::nullopt},
+        {"not a stream", StoredBytes{"\xff\xff\xff\xff", true, 4, {}}, std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(inflated(c.stored), c.expected) << c.label;
 }

@@ -339,8 +339,11 @@ void LoadedView::select(std::size_t index) {
 }
 
 void LoadedView::showLayer(LayerKind layer, bool shown) {
-    if (shown) hidden_.erase(layer);
-    else hidden_.insert(layer);
+    if (shown) {
+        hidden_.erase(layer);
+    } else {
+        hidden_.insert(layer);
+    }
     emit hiddenLayersChanged(hidden_);
     if (const auto index = currentIndex()) showInPreview(*index, SvgPreviewView::Placement::keep);
 }
