@@ -18,7 +18,7 @@ namespace kerfwright {
 namespace {
 
 std::string number(double value) { return text::shortestRoundTrip(value); }
-std::string point(Point2D p) { return std::string("(").append(number(p.x)).append(",").append(number(p.y)).append(")"); }
+std::string point(Point2D p) { return "(" + number(p.x) + "," + number(p.y) + ")"; }
 
 std::string componentsText(const std::vector<LACComponent>& components) {
     std::string out = "[";
@@ -58,7 +58,7 @@ std::string sceneText(const RawLACDocument& scene) {
             out += " {" + o.rawType + (o.type ? "" : "?") + " " + std::to_string(o.id) + " '" + o.name + "' " +
                    testing::quotedOrDash(o.color);
             for (const std::string& flag : o.flags) out += " #" + flag;
-            out.append(" ").append(kindText(o.kind)).append("}");
+            out += " " + kindText(o.kind) + "}";
         }
     }
     return out;

@@ -1,7 +1,11 @@
 #include "values/work_sharing.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <mutex>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -43,6 +47,39 @@ TEST(ConsumeAlongside, ConsumesInOrderAndFailsAsInline) {
         EXPECT_EQ(run(threads, 5, false, 2), "consumer at 2 0 1") << threads;
         EXPECT_EQ(run(threads, 5, true, 4), "consumer at 4 0 1 2 3") << threads;
     }
+}
+
+// Whichever thread meets a failure first, the one that comes out is the
+// first in list order, and every item before it has run: as on one thread.
+TEST(ShareWork, FailsWithTheFirstFailingItemInListOrder) {
+    for (int round = 0; round < 50; ++round) {
+        std::vector<std::atomic<bool>> ran(100);
+        std::string failure;
+        try {
+            shareWork(ran.size(), 4, [&](std::size_t i) {
+                ran[i] = true;
+                if (i % 30 == 29) throw std::runtime_error(std::to_string(i));
+            });
+        } catch (const std::runtime_error& error) {
+            failure = error.what();
+        }
+        ASSERT_EQ(failure, "29") << "round " << round;
+        for (std::size_t i = 0; i < 29; ++i) ASSERT_TRUE(ran[i]) << i << " in round " << round;
+    }
+}
+
+// Work shared out again and again runs on the same few threads, not on a
+// new thread for every call.
+TEST(ShareWork, KeepsItsThreadsFromOneCallToTheNext) {
+    std::mutex mutex;
+    std::set<pid_t> threads;
+    for (int call = 0; call < 300; ++call) {
+        shareWork(8, 3, [&](std::size_t) {
+            const std::lock_guard lock(mutex);
+            threads.insert(::gettid());
+        });
+    }
+    EXPECT_LE(threads.size(), 8u);
 }
 
 }  // namespace

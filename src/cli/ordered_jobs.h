@@ -8,7 +8,6 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "values/work_sharing.h"
@@ -96,22 +95,27 @@ private:
         shared.outcomes.resize(count);
         shared.done.resize(count, false);
         shared.ahead = 8 * jobs;
-        std::vector<std::thread> workers;
+        StartedTasks workers;
         // Stops the workers taking new items when delivering fails, then
-        // joins them, whatever way this function is left.
+        // waits for them, whatever way this function is left.
         struct StopOnExit {
             Shared& shared;
-            std::vector<std::thread>& workers;
+            StartedTasks& workers;
             ~StopOnExit() {
                 {
                     const std::lock_guard lock(shared.mutex);
                     shared.next = shared.outcomes.size();
                 }
                 shared.deliveredOne.notify_all();
-                for (std::thread& worker : workers) worker.join();
+                workers.wait();
             }
         } stopOnExit{shared, workers};
-        for (std::size_t j = 0; j < jobs; ++j) workers.emplace_back([this, &shared] { workLoop(shared); });
+        std::size_t started = 0;
+        while (started < jobs && workers.start([this, &shared] { workLoop(shared); })) ++started;
+        if (started == 0) {
+            runInline(count);  // no thread to be had
+            return;
+        }
 
         std::size_t shownFinished = 0;
         for (std::size_t delivered = 0; delivered < count; ++delivered) {

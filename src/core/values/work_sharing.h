@@ -6,17 +6,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <utility>
-#include <vector>
-
-#ifndef KERFWRIGHT_NO_THREADS
-#include <condition_variable>
-#include <thread>
-#endif
 
 namespace kerfwright {
 
@@ -33,10 +29,37 @@ inline constexpr bool kThreadsAvailable = true;
 // one per core this process may run on, and one where there are no threads.
 std::size_t usableThreadCount();
 
+// Tasks started on the process's worker threads, which are made as work
+// first asks for them and then kept, idle, for the next: a conversion that
+// shares out thousands of batches starts its threads once. Every thread that
+// shares work comes from here. A task must not throw; whatever it touches
+// must outlive `wait`, which the destructor calls.
+class StartedTasks {
+public:
+    StartedTasks() = default;
+    StartedTasks(const StartedTasks&) = delete;
+    StartedTasks& operator=(const StartedTasks&) = delete;
+    ~StartedTasks() { wait(); }
+
+    // Runs `task` at once on a thread of its own; false when no thread can be
+    // had (never without threads), and then the caller does the work itself.
+    bool start(std::function<void()> task);
+    // Returns once every task started has ended.
+    void wait();
+
+private:
+#ifndef KERFWRIGHT_NO_THREADS
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    std::size_t running_ = 0;
+#endif
+};
+
 // Calls `work(i)` for every i below `count` on up to `threads` threads, the
 // calling thread among them. Items are taken in list order, one at a time, by
-// whichever thread is free. The first exception any item throws comes out
-// once all threads have stopped; items not yet started by then are left
+// whichever thread is free. When items throw, the exception that comes out,
+// once all threads have stopped, is the one of the first such item in list
+// order, as in a run on one thread; items after it not yet started are left
 // undone.
 template <class Work>
 void shareWork(std::size_t count, std::size_t threads, const Work& work) {
@@ -44,31 +67,31 @@ void shareWork(std::size_t count, std::size_t threads, const Work& work) {
         for (std::size_t i = 0; i < count; ++i) work(i);
         return;
     }
-#ifndef KERFWRIGHT_NO_THREADS
     std::atomic<std::size_t> next{0};
-    std::atomic<bool> failed{false};
+    std::atomic<std::size_t> stopAt{count};  // the first item that threw, so far
     std::exception_ptr failure;
     std::mutex failureMutex;
     const auto takeItems = [&] {
-        try {
-            for (std::size_t i = next++; i < count && !failed; i = next++) work(i);
-        } catch (...) {
-            const std::lock_guard lock(failureMutex);
-            if (!failure) failure = std::current_exception();
-            failed = true;
+        for (std::size_t i = next++; i < stopAt; i = next++) {
+            try {
+                work(i);
+            } catch (...) {
+                const std::lock_guard lock(failureMutex);
+                if (i < stopAt) {
+                    failure = std::current_exception();
+                    stopAt = i;
+                }
+            }
         }
     };
-    std::vector<std::thread> helpers;
-    helpers.reserve(std::min(threads, count) - 1);
-    try {
-        while (helpers.size() + 1 < std::min(threads, count)) helpers.emplace_back(takeItems);
-    } catch (...) {
-        // No thread to be had: the ones started and this one do it all.
+    {
+        StartedTasks helpers;
+        for (std::size_t started = 1; started < std::min(threads, count); ++started) {
+            if (!helpers.start(takeItems)) break;  // the threads started and this one do it all
+        }
+        takeItems();
     }
-    takeItems();
-    for (std::thread& helper : helpers) helper.join();
     if (failure) std::rethrow_exception(failure);
-#endif
 }
 
 // Calls `produce(hand)`, which makes values one after another and hands each
@@ -87,7 +110,6 @@ void consumeAlongside(std::size_t threads, const Produce& produce, const Consume
         produce(consumeInline);
         return;
     }
-#ifndef KERFWRIGHT_NO_THREADS
     std::mutex mutex;
     std::condition_variable changed;
     std::optional<Value> handed;  // held until consumed
@@ -113,10 +135,8 @@ void consumeAlongside(std::size_t threads, const Produce& produce, const Consume
             changed.notify_all();
         }
     };
-    std::optional<std::thread> consumer;
-    try {
-        consumer.emplace(consumeEach);
-    } catch (...) {
+    StartedTasks consumer;
+    if (!consumer.start(consumeEach)) {
         produce(consumeInline);  // no thread to be had
         return;
     }
@@ -127,7 +147,7 @@ void consumeAlongside(std::size_t threads, const Produce& produce, const Consume
             produced = true;
         }
         changed.notify_all();
-        consumer->join();
+        consumer.wait();
     };
     const auto handOver = [&](Value&& value) {
         std::unique_lock lock(mutex);
@@ -146,7 +166,6 @@ void consumeAlongside(std::size_t threads, const Produce& produce, const Consume
     }
     finish();
     if (failure) std::rethrow_exception(failure);
-#endif
 }
 
 }  // namespace kerfwright

@@ -1,5 +1,6 @@
 // Puts the page together as one file: page.html with its styles, its script
-// and the worker's script (the compiled module followed by worker.js) inside.
+// (preview.js, then page.js) and the worker's script (the compiled module
+// followed by worker.js) inside.
 // Usage: node assemble.mjs PAGE_FOLDER MODULE_JS OUTPUT_HTML
 import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
@@ -18,5 +19,5 @@ const workerSource = scriptText(readFileSync(modulePath, 'utf8') + '\n' + part('
 const page = part('page.html')
   .replace('/* page.css */', () => part('page.css'))
   .replace('/* worker source */', () => workerSource)
-  .replace('/* page.js */', () => scriptText(part('page.js'), 'page.js'));
+  .replace('/* page.js */', () => ['preview.js', 'page.js'].map((name) => scriptText(part(name), name)).join('\n'));
 writeFileSync(outputPath, page);
