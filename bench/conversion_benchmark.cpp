@@ -12,23 +12,14 @@
 
 #include <fcntl.h>
 #include <libdeflate.h>
-#include <spawn.h>
-#include <stdlib.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
-#include <numeric>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <unordered_set>
@@ -47,57 +38,15 @@
 #include "writers/sidecar_writer.h"
 #include "writers/svg_writer.h"
 
-namespace fs = std::filesystem;
+#include "bench_setup.h"
+#include "bench_summary.h"
+
 using namespace kerfwright;
+using namespace kerfwright::bench;
 
 namespace {
 
-// The floor may be no more than this many times faster than the conversion.
-constexpr double kFloorRatioTarget = 2.5;
-// Peak memory may be at most this many times the inflated entries and the output.
-constexpr double kMemoryFactorTarget = 2.0;
-// Converting the folder with two jobs must be at least this much faster than with one.
-constexpr double kScalingTarget = 1.8;
-// The folder written to disk with every file made durable may take at most
-// this many times as long as written to a RAM disk.
-constexpr double kDurabilityTarget = 1.15;
-// The large project converted with every core may take at most this many
-// times the floor, which is one core's.
-constexpr double kAllCoresRatioTarget = 1.5;
-// The medium project converted on one core must write at least this many
-// bytes per second.
-constexpr double kMediumBytesPerSecondTarget = 150e6;
-constexpr std::string_view kMediumMix = "medium";
-// The web build under Node, which has one thread, may take at most this many
-// times the native tool's time on one job.
-constexpr double kWebRatioTarget = 3.0;
-// Repetitions of every measurement; the summary takes the fastest, the one
-// least disturbed by whatever else the machine was doing.
-constexpr int kRepetitions = 3;
-
-constexpr std::string_view kSceneEntry = "2D/2dmodel.json";
-constexpr std::string_view kSettingsEntry = "Metadata2D/project_settings.json";
-
-struct Setup {
-    fs::path largeProject;
-    std::vector<fs::path> mixes;  // one project of each other mix, sorted
-    std::vector<std::string> smallProjects;  // sorted, so every run converts them in one order
-    fs::path scratch;                        // everything written goes below here
-    std::optional<fs::path> memoryScratch;   // the same on a RAM disk, where there is one
-};
-
-Setup& setup() {
-    static Setup instance;
-    return instance;
-}
-
 // ---------------------------------------------------------------- helpers
-
-// The entries LACReader reads: the two JSON files, configuration files and images.
-bool isUsedEntry(std::string_view path) {
-    return path == kSceneEntry || path == kSettingsEntry ||
-           (path.starts_with("Metadata2D/") && path.ends_with(".config")) || path.starts_with("2D/Objects/");
-}
 
 struct DrawingStart {
     const LACCanvas* canvas;
@@ -157,54 +106,6 @@ const Prepared& prepared() {
         return p;
     }();
     return instance;
-}
-
-fs::path freshFolder(const std::string& name) {
-    const fs::path folder = setup().scratch / name;
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
-}
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-// The bytes of every regular file below `folder`, by path relative to it.
-std::map<std::string, std::string> folderContents(const fs::path& folder) {
-    std::map<std::string, std::string> contents;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) contents.emplace(fs::relative(entry.path(), folder).string(), readBytes(entry.path()));
-    }
-    return contents;
-}
-
-struct ChildRun {
-    int exitStatus = -1;
-    long peakResidentKilobytes = 0;
-};
-
-// Runs a program with its standard output and error going to files.
-ChildRun runProgram(const std::vector<std::string>& arguments, const fs::path& outputPath,
-                    const fs::path& errorPath) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) throw std::runtime_error("cannot start " + arguments[0]);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    return ChildRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss};
 }
 
 // The native tool, or the web build's under Node.
@@ -281,18 +182,6 @@ std::uint64_t inflateUsedEntriesInOneCall(const fs::path& archivePath) {
         benchmark::DoNotOptimize(content.data());
         return libdeflate_crc32(0, content.data(), content.size()) == stat.crc;
     });
-}
-
-// The sizes of the files the conversion of a project writes, found once.
-const std::vector<std::size_t>& outputFileSizes(const fs::path& project) {
-    static std::map<fs::path, std::vector<std::size_t>> sizes;
-    auto [found, isNew] = sizes.try_emplace(project);
-    if (isNew) {
-        const fs::path folder = freshFolder("sizes");
-        saveAll(loadDocument(project), folder);
-        for (const auto& [name, bytes] : folderContents(folder)) found->second.push_back(bytes.size());
-    }
-    return found->second;
 }
 
 // Writes files of the given sizes, each made durable as the converter makes
@@ -583,194 +472,6 @@ void registerBenchmarks() {
     add("svg_documents", SvgDocuments);
     add("sidecar", Sidecar);
     add("writing", Writing);
-}
-
-// ---------------------------------------------------------------- summary
-
-// Keeps the fastest repetition of each benchmark while printing as usual.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-            std::string key = run.run_name.function_name;
-            if (!run.run_name.args.empty()) key += "/" + run.run_name.args;
-            const double milliseconds = run.GetAdjustedRealTime();
-            const auto [entry, isNew] = fastest_.try_emplace(key, milliseconds);
-            if (!isNew) entry->second = std::min(entry->second, milliseconds);
-            for (const auto& [counter, value] : run.counters) counters_[key + ":" + counter] = value;
-        }
-    }
-
-    std::optional<double> milliseconds(const std::string& key) const { return find(fastest_, key); }
-    std::optional<double> counter(const std::string& key) const { return find(counters_, key); }
-
-private:
-    static std::optional<double> find(const std::map<std::string, double>& values, const std::string& key) {
-        const auto found = values.find(key);
-        if (found == values.end()) return std::nullopt;
-        return found->second;
-    }
-
-    std::map<std::string, double> fastest_;
-    std::map<std::string, double> counters_;
-};
-
-std::string fixed(double value, int decimals) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return std::string(buffer, result.ptr);
-}
-
-std::string megabytes(double bytes) { return fixed(bytes / 1e6, 1) + " MB"; }
-
-void printLine(const std::string& line) {
-    std::fputs(line.c_str(), stdout);
-    std::fputc('\n', stdout);
-}
-
-std::string verdict(bool met) { return met ? "  (target met)" : "  (TARGET MISSED)"; }
-
-std::uint64_t inflatedEntryBytes(const fs::path& project) {
-    const auto opened = zip::Archive::open(project);
-    std::uint64_t total = 0;
-    for (const zip::Entry& entry : std::get<zip::Archive>(opened).entries()) {
-        if (!isUsedEntry(entry.path)) continue;
-        total += std::get<std::string>(std::get<zip::Archive>(opened).extract(entry)).size();
-    }
-    return total;
-}
-
-// The same standard output and error and the same files whatever the number of jobs.
-bool jobCountChangesNothing() {
-    const fs::path scratch = setup().scratch;
-    return folderContents(scratch / "cli-small-j1") == folderContents(scratch / "cli-small-j2") &&
-           readBytes(scratch / "cli-small-j1.out") == readBytes(scratch / "cli-small-j2.out") &&
-           readBytes(scratch / "cli-small-j1.err") == readBytes(scratch / "cli-small-j2.err");
-}
-
-// One project of another mix: its ratio to the floor, its output per
-// second and its peak memory.
-void printMixSummary(const SummaryReporter& reporter, const fs::path& mix) {
-    const std::string name = mix.stem().string();
-    const auto floor = reporter.milliseconds("mix_floor/" + name);
-    const auto whole = reporter.milliseconds("mix_conversion/" + name);
-    const auto peakKilobytes = reporter.counter("cli_mix/" + name + ":peak_kB");
-    if (!whole && !peakKilobytes) return;
-    const double inflated = static_cast<double>(inflatedEntryBytes(mix));
-    const auto& sizes = outputFileSizes(mix);
-    const double output = static_cast<double>(std::accumulate(sizes.begin(), sizes.end(), std::size_t{0}));
-    printLine("  " + name + ": " + megabytes(inflated) + " inflated entries, " + megabytes(output) + " written in " +
-              std::to_string(sizes.size()) + " files");
-    if (whole && floor) {
-        const double ratio = *whole / *floor;
-        const double bytesPerSecond = output / *whole * 1000;
-        printLine("    conversion " + fixed(*whole, 0) + " ms, floor " + fixed(*floor, 0) + " ms, ratio " +
-                  fixed(ratio, 2) + verdict(ratio <= kFloorRatioTarget) + ", " + megabytes(bytesPerSecond) +
-                  " written per second" +
-                  (name == kMediumMix ? verdict(bytesPerSecond >= kMediumBytesPerSecondTarget) : ""));
-    }
-    if (peakKilobytes) {
-        const double peak = *peakKilobytes * 1024;
-        printLine("    peak memory " + megabytes(peak) + " (" + fixed(peak / (inflated + output), 2) +
-                  " x entries + output)" + verdict(peak <= kMemoryFactorTarget * (inflated + output)));
-    }
-}
-
-// Lines whose measurements were filtered out are left out.
-void printSummary(const SummaryReporter& reporter) {
-    printLine("");
-    printLine("Summary (fastest of " + std::to_string(kRepetitions) + " runs each)");
-    const auto floor = reporter.milliseconds("floor");
-    const auto whole = reporter.milliseconds("whole_conversion");
-    const auto peakKilobytes = reporter.counter("cli_large_project:peak_kB");
-    if (whole || peakKilobytes) {
-        const double inflated = static_cast<double>(inflatedEntryBytes(setup().largeProject));
-        const auto& sizes = outputFileSizes(setup().largeProject);
-        const double output = static_cast<double>(std::accumulate(sizes.begin(), sizes.end(), std::size_t{0}));
-        printLine("  large project:     " + megabytes(inflated) + " inflated entries, " + megabytes(output) +
-                  " written in " + std::to_string(sizes.size()) + " files");
-        if (peakKilobytes) {
-            const double peak = *peakKilobytes * 1024;
-            const double limit = kMemoryFactorTarget * (inflated + output);
-            printLine("  peak memory:       " + megabytes(peak) + " of at most " + megabytes(limit) + " (" +
-                      fixed(peak / (inflated + output), 2) + " x entries + output)" + verdict(peak <= limit));
-        }
-    }
-    if (whole && floor) {
-        const double ratio = *whole / *floor;
-        printLine("  whole conversion:  " + fixed(*whole, 0) + " ms");
-        printLine("  floor:             " + fixed(*floor, 0) + " ms (inflate the entries used, write as many bytes)");
-        printLine("  ratio to floor:    " + fixed(ratio, 2) + verdict(ratio <= kFloorRatioTarget) + ", target " +
-                  fixed(kFloorRatioTarget, 1));
-        const auto streamed = reporter.milliseconds("floor_inflating");
-        const auto inOneCall = reporter.milliseconds("floor_inflating_in_one_call");
-        if (streamed && inOneCall) {
-            const double lowerFloor = *floor - *streamed + *inOneCall;
-            printLine("  floor inflating in one call: " + fixed(lowerFloor, 0) + " ms (inflating " +
-                      fixed(*inOneCall, 0) + " ms, not " + fixed(*streamed, 0) + "), ratio " +
-                      fixed(*whole / lowerFloor, 2));
-        }
-    }
-    const auto allCores = reporter.milliseconds("cli_large_project");
-    if (allCores && floor) {
-        const double ratio = *allCores / *floor;
-        printLine("  all cores:         " + fixed(*allCores, 0) + " ms, " + fixed(ratio, 2) + " x the floor" +
-                  verdict(ratio <= kAllCoresRatioTarget) + ", target " + fixed(kAllCoresRatioTarget, 1));
-    }
-    const auto native = reporter.milliseconds("cli_large_project_one_job");
-    const auto node = reporter.milliseconds("node_large_project");
-    if (native && node) {
-        const double ratio = *node / *native;
-        printLine("  web build, Node:   " + fixed(*node, 0) + " ms against the native tool's " + fixed(*native, 0) +
-                  " ms on one job, " + fixed(ratio, 2) + " x" + verdict(ratio <= kWebRatioTarget) + ", target " +
-                  fixed(kWebRatioTarget, 1));
-    }
-    const auto oneJob = reporter.milliseconds("cli_small_folder/1");
-    const auto twoJobs = reporter.milliseconds("cli_small_folder/2");
-    if (oneJob && twoJobs) {
-        const double speedUp = *oneJob / *twoJobs;
-        printLine("  small folder:      " + std::to_string(setup().smallProjects.size()) + " projects, -j 1 " +
-                  fixed(*oneJob, 0) + " ms, -j 2 " + fixed(*twoJobs, 0) + " ms");
-        printLine("  speed-up 1 -> 2:   " + fixed(speedUp, 2) + verdict(speedUp >= kScalingTarget) + ", target " +
-                  fixed(kScalingTarget, 1));
-        printLine(std::string("  -j 1 and -j 2:     ") +
-                  (jobCountChangesNothing() ? "the same output, byte for byte" : "OUTPUTS DIFFER"));
-    }
-    const auto inMemory = reporter.milliseconds("cli_small_folder_in_memory");
-    if (oneJob && inMemory) {
-        const double ratio = *oneJob / *inMemory;
-        printLine("  disk vs RAM disk:  -j 1 " + fixed(*oneJob, 0) + " ms on disk, " + fixed(*inMemory, 0) +
-                  " ms on a RAM disk, " + fixed(ratio, 2) + " x" + verdict(ratio <= kDurabilityTarget) +
-                  ", target " + fixed(kDurabilityTarget, 2));
-    }
-    for (const fs::path& mix : setup().mixes) printMixSummary(reporter, mix);
-}
-
-Setup setupFrom(const fs::path& projects) {
-    Setup made;
-    made.largeProject = projects / "large.lac";
-    for (const auto& entry : fs::directory_iterator(projects / "small")) {
-        if (entry.path().extension() == ".lac") made.smallProjects.push_back(entry.path().string());
-    }
-    std::sort(made.smallProjects.begin(), made.smallProjects.end());
-    if (fs::is_directory(projects / "mixes")) {
-        for (const auto& entry : fs::directory_iterator(projects / "mixes")) {
-            if (entry.path().extension() == ".lac") made.mixes.push_back(entry.path());
-        }
-    }
-    std::sort(made.mixes.begin(), made.mixes.end());
-    if (!fs::exists(made.largeProject) || made.smallProjects.empty()) {
-        throw std::runtime_error("no benchmark projects in " + projects.string() +
-                                 "; make them with kerfwright-bench-projects");
-    }
-    std::string scratch = (fs::temp_directory_path() / "kerfwright-bench-XXXXXX").string();
-    if (mkdtemp(scratch.data()) == nullptr) throw std::runtime_error("cannot make a scratch folder");
-    made.scratch = scratch;
-    std::string memoryScratch = "/dev/shm/kerfwright-bench-XXXXXX";
-    if (fs::is_directory("/dev/shm") && mkdtemp(memoryScratch.data()) != nullptr) made.memoryScratch = memoryScratch;
-    return made;
 }
 
 }  // namespace
