@@ -19,7 +19,7 @@ declare -A sets=(
   [web]="emscripten nodejs dpkg-dev"
   [tests]="libgtest-dev googletest libxml2-dev libxml2-utils librsvg2-bin clang-14 libclang-rt-14-dev locales
     xvfb xauth libgl1-mesa-dri desktop-file-utils shared-mime-info libglib2.0-bin
-    inkscape python3-lxml python3-numpy python3-cssselect chromium nodejs cloc"
+    inkscape python3-lxml python3-numpy python3-cssselect chromium nodejs cloc appstream man-db"
   [packaging]="dpkg-dev lintian appstream xdg-utils libfile-mimeinfo-perl man-db desktop-file-utils"
   [bench]="libbenchmark-dev"
 )
