@@ -42,7 +42,8 @@ public:
     ~StartedTasks() { wait(); }
 
     // Runs `task` at once on a thread of its own; false when no thread can be
-    // had (never without threads), and then the caller does the work itself.
+    // had (always, in a build without threads), and then the caller does the
+    // work itself.
     bool start(std::function<void()> task);
     // Returns once every task started has ended.
     void wait();
