@@ -5,15 +5,14 @@
 // convert writes, byte for byte.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFile, execFileSync } from 'node:child_process';
+import { execFileSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
-import { mkdtempSync, mkdirSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, mkdirSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { promisify } from 'node:util';
 import { basename, join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { Chromium } from './chromium.mjs';
-import { fromTerminal } from './terminal_text.mjs';
+import { filesIn, nativeResult } from './native_result.mjs';
 import { zipEntries } from './zip_entries.mjs';
 
 const env = process.env;
@@ -23,43 +22,8 @@ let browser;
 let tab;
 let downloads = 0;
 
-// What the native tool makes of one input: its description, or its failure
-// message, and the files convert writes, by name; it runs while the page
-// reads the same file.
-async function native(input, options = []) {
-  const output = join(work, `native-${basename(input)}-${Math.random().toString(36).slice(2)}`);
-  const run = (...args) => promisify(execFile)(env.KERFWRIGHT_CLI, args, { encoding: 'utf8', maxBuffer: 1 << 26 })
-    .catch((failed) => failed);
-  const [described, listing] = await Promise.all([run('info', ...options, '--json', input), run('info', ...options, input)]);
-  if (described.code) return { failure: fromTerminal(described.stderr.replace(/\n$/, '')) };
-  const converted = await run('convert', ...options, '-j', '1', '-o', output, input);
-  // The page names the file alone where the tool names it in its folder.
-  const saveFailure = converted.stderr.split('\n').map(fromTerminal).find((line) => line.startsWith('Failed to save: '))
-    ?.replaceAll(`${output}/`, '');
-  const json = JSON.parse(described.stdout);
-  return { json, listing: listingOf(fromTerminal(listing.stdout), json.conversions), files: filesIn(output), saveFailure };
-}
-
-// The labels and sizes of `info`'s listing, in order. Each drawing's block
-// starts after a blank line with "LABEL  ->  NAME"; found by the name, the
-// label may hold line breaks of its own.
-function listingOf(text, conversions) {
-  let cursor = 0;
-  const found = conversions.map(({ outputName }) => {
-    const arrow = text.indexOf(`  ->  ${outputName}\n  Size:   `, cursor);
-    const sizeAt = text.indexOf('  Size:   ', arrow) + '  Size:   '.length;
-    cursor = sizeAt;
-    return { label: text.slice(text.lastIndexOf('\n\n', arrow) + 2, arrow), size: text.slice(sizeAt, text.indexOf('\n', sizeAt)) };
-  });
-  const heading = text.split('\n').find((line) => /^(Plates|Canvases) \(/.test(line)) ?? null;
-  return { heading, conversions: found };
-}
-
-function filesIn(folder) {
-  let names = [];
-  try { names = readdirSync(folder); } catch { return {}; }
-  return Object.fromEntries(names.sort().map((name) => [name, readFileSync(join(folder, name))]));
-}
+// What the native tool makes of one input; it runs while the page reads the same file.
+const native = (input, options = []) => nativeResult(env.KERFWRIGHT_CLI, work, input, options);
 
 // What the page shows now, read off its elements.
 const shownExpression = `(() => {
