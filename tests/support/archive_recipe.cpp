@@ -104,7 +104,9 @@ void addEntry(lacgen::ZipBuilder& builder, std::string part) {
         entry.deflated = deflatedZeros(static_cast<std::uint32_t>(std::stoul(entry.data)), png ? kPngSignature : "");
         entry.data.clear();
     } else if (zeros) {
-        entry.data = std::string(png ? kPngSignature : "") + std::string(std::stoul(entry.data) * kMebibyte, '\0');
+        const std::size_t size = std::stoul(entry.data) * kMebibyte;
+        entry.data = png ? kPngSignature : "";
+        entry.data.resize(entry.data.size() + size, '\0');
     } else if (png) {
         entry.data.insert(0, kPngSignature);
     }
@@ -129,8 +131,9 @@ std::string archiveOf(const std::vector<std::string>& parts) {
             addEntry(builder, part);
         }
     }
-    const std::string bytes = builder.bytes();
-    return bytes.substr(0, bytes.size() - dropped);
+    std::string bytes = builder.bytes();
+    bytes.resize(bytes.size() - dropped);
+    return bytes;
 }
 
 std::vector<std::string> recipeParts(const std::string& line) {

@@ -45,12 +45,17 @@ std::string makeTemporaryFolder() {
     return pattern;
 }
 
+// Read into a buffer of the file's size: a stream that grows as it reads
+// copies a file of hundreds of megabytes several times over.
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) throw std::runtime_error("cannot read " + path);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    std::string content(static_cast<std::size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    if (!in.read(content.data(), static_cast<std::streamsize>(content.size()))) {
+        throw std::runtime_error("cannot read " + path);
+    }
+    return content;
 }
 
 CommandResult runCommand(const std::vector<std::string>& arguments, const RunOptions& options) {

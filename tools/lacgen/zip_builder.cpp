@@ -25,6 +25,10 @@ constexpr std::uint16_t methodStored = 0;
 constexpr std::uint16_t methodDeflate = 8;
 constexpr std::uint16_t methodBzip2 = 12;
 constexpr std::uint32_t kFarPastTheEnd = 0x7fffff00;
+// The fixed parts of the records, before their names.
+constexpr std::size_t kLocalHeaderSize = 30;
+constexpr std::size_t kCentralHeaderSize = 46;
+constexpr std::size_t kEndRecordSize = 22;
 // A fixed timestamp (1980-01-01 00:00) keeps the archives reproducible.
 constexpr std::uint16_t dosTime = 0;
 constexpr std::uint16_t dosDate = (1 << 5) | 1;
@@ -69,7 +73,12 @@ struct EncodedEntry {
     std::uint16_t flags = 0;
     std::uint16_t method = methodStored;
     std::uint32_t crc = 0;
-    std::string payload;  // the data as stored, compressed or not
+    // The data as stored: compressed here, or held by the entry (its own data
+    // stored as it is, or a stream made elsewhere), so that an archive of
+    // hundreds of megabytes holds them once.
+    std::string compressed;
+    const std::string* held = nullptr;
+    std::string_view payload() const { return held ? std::string_view(*held) : std::string_view(compressed); }
     std::uint32_t uncompressedSize = 0;
     std::uint32_t externalAttributes = 0;
 };
@@ -82,15 +91,16 @@ EncodedEntry encode(const ZipEntry& entry) {
     if (entry.bzip2) {
         encoded.method = methodBzip2;
         encoded.crc = crc32Of(entry.data);
-        encoded.payload = bzip2Compressed(entry.data);
+        encoded.compressed = bzip2Compressed(entry.data);
         encoded.uncompressedSize = static_cast<std::uint32_t>(entry.data.size());
     } else if (entry.deflated) {
         encoded.crc = entry.deflated->crc;
-        encoded.payload = entry.deflated->stream;
+        encoded.held = &entry.deflated->stream;
         encoded.uncompressedSize = entry.deflated->size;
     } else {
         encoded.crc = crc32Of(entry.data);
-        encoded.payload = entry.deflate ? deflateRaw(entry.data, Z_DEFAULT_COMPRESSION, 8) : entry.data;
+        if (entry.deflate) encoded.compressed = deflateRaw(entry.data, Z_DEFAULT_COMPRESSION, 8);
+        else encoded.held = &entry.data;
         encoded.uncompressedSize = static_cast<std::uint32_t>(entry.data.size());
     }
     if (entry.corruptChecksum) encoded.crc ^= 0xffffffffu;
@@ -108,7 +118,7 @@ void putCommonFields(std::string& out, const EncodedEntry& entry) {
     putU16(out, dosTime);
     putU16(out, dosDate);
     putU32(out, entry.crc);
-    putU32(out, static_cast<std::uint32_t>(entry.payload.size()));
+    putU32(out, static_cast<std::uint32_t>(entry.payload().size()));
     putU32(out, entry.uncompressedSize);
     putU16(out, static_cast<std::uint16_t>(entry.name.size()));
     putU16(out, 0);  // no extra field
@@ -118,7 +128,7 @@ void putLocalEntry(std::string& out, const EncodedEntry& entry) {
     putU32(out, localHeaderSignature);
     putCommonFields(out, entry);
     out += entry.name;
-    out += entry.payload;
+    out += entry.payload();
 }
 
 void putCentralHeader(std::string& out, const EncodedEntry& entry, std::uint32_t localOffset) {
@@ -162,22 +172,36 @@ ZipBuilder& ZipBuilder::addFile(std::string name, std::string data) {
 }
 
 std::string ZipBuilder::bytes() const {
-    std::string archive;
-    std::string centralDirectory;
-    std::vector<std::uint32_t> offsets;
+    // Every entry is encoded first, so that the archive is allocated once at
+    // its whole size: an archive of hundreds of megabytes is then copied once.
+    std::vector<EncodedEntry> encoded;
+    encoded.reserve(entries_.size());
+    std::size_t size = kEndRecordSize * (1 + static_cast<std::size_t>(endRecordCopies_));
     for (const ZipEntry& entry : entries_) {
         if (entry.sharesDataOf) {
             // A record that shares data describes that data, not its own.
-            EncodedEntry shared = encode(entries_.at(*entry.sharesDataOf));
-            shared.name = storedName(entry);
+            encoded.push_back(encoded.at(*entry.sharesDataOf));
+            encoded.back().name = storedName(entry);
+        } else {
+            encoded.push_back(encode(entry));
+            size += kLocalHeaderSize + encoded.back().name.size() + encoded.back().payload().size();
+        }
+        size += kCentralHeaderSize + encoded.back().name.size();
+    }
+    std::string archive;
+    archive.reserve(size);
+    std::string centralDirectory;
+    std::vector<std::uint32_t> offsets;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const ZipEntry& entry = entries_[i];
+        if (entry.sharesDataOf) {
             offsets.push_back(offsets.at(*entry.sharesDataOf));
-            putCentralHeader(centralDirectory, shared, offsets.back());
+            putCentralHeader(centralDirectory, encoded[i], offsets.back());
             continue;
         }
-        const EncodedEntry encoded = encode(entry);
         offsets.push_back(static_cast<std::uint32_t>(archive.size()));
-        putCentralHeader(centralDirectory, encoded, entry.placedPastEnd ? kFarPastTheEnd : offsets.back());
-        putLocalEntry(archive, encoded);
+        putCentralHeader(centralDirectory, encoded[i], entry.placedPastEnd ? kFarPastTheEnd : offsets.back());
+        putLocalEntry(archive, encoded[i]);
     }
     const std::size_t directoryOffset = archive.size();
     archive += centralDirectory;
