@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -15,14 +16,22 @@ namespace kerfwright {
 
 namespace {
 
-// The objects of a canvas by id. Ids are mostly numbered densely, from 1 or
-// so, and then a vector indexed by id finds an object in one step, without
-// the hashing, the allocation per object and the scattered nodes of a hash
-// map; ids spread more thinly than that are hashed. A repeated id reaches the
-// first object with it, the same one LACCanvas::object returns.
+// An object of a canvas, and the process type the settings give its id.
+struct TableEntry {
+    const LACObject* object = nullptr;
+    const std::string* processType = nullptr;
+};
+
+// The objects of a canvas by id, each with its process type. Ids are mostly
+// numbered densely, from 1 or so, and then a vector indexed by id finds an
+// object in one step, without the hashing, the allocation per object and the
+// scattered nodes of a hash map; ids spread more thinly than that are hashed.
+// A repeated id reaches the first object with it, the same one
+// LACCanvas::object returns. The process types are looked up once per object
+// as the table is made, not once per placement.
 class ObjectTable {
 public:
-    explicit ObjectTable(const std::vector<LACObject>& objects) {
+    ObjectTable(const std::vector<LACObject>& objects, const std::map<std::int64_t, std::string>* processTypes) {
         if (objects.empty()) return;
         const auto [lowest, highest] = std::minmax_element(
             objects.begin(), objects.end(), [](const LACObject& a, const LACObject& b) { return a.id < b.id; });
@@ -30,24 +39,36 @@ public:
         const std::uint64_t span = offset(highest->id, lowest->id);
         if (span < kDenseSlack + 2 * objects.size()) {
             lowestId_ = lowest->id;
-            dense_.assign(span + 1, nullptr);
+            dense_.assign(span + 1, TableEntry{});
             for (const LACObject& object : objects) {
-                const LACObject*& slot = dense_[offset(object.id, lowestId_)];
-                if (slot == nullptr) slot = &object;
+                TableEntry& slot = dense_[offset(object.id, lowestId_)];
+                if (slot.object == nullptr) slot.object = &object;
+            }
+            // Both in the order of their ids: one pass over the settings.
+            if (processTypes == nullptr) return;
+            for (auto type = processTypes->lower_bound(lowestId_);
+                 type != processTypes->end() && offset(type->first, lowestId_) < dense_.size(); ++type) {
+                dense_[offset(type->first, lowestId_)].processType = &type->second;
             }
             return;
         }
         sparse_.reserve(objects.size());
-        for (const LACObject& object : objects) sparse_.emplace(object.id, &object);
+        for (const LACObject& object : objects) sparse_.emplace(object.id, TableEntry{&object, nullptr});
+        if (processTypes == nullptr) return;
+        for (auto& [id, entry] : sparse_) {
+            const auto type = processTypes->find(id);
+            if (type != processTypes->end()) entry.processType = &type->second;
+        }
     }
 
-    const LACObject* find(std::int64_t id) const {
+    // The entry of the object with that id, or null when there is none.
+    const TableEntry* find(std::int64_t id) const {
         if (!dense_.empty()) {
             const std::uint64_t at = offset(id, lowestId_);
-            return at < dense_.size() ? dense_[at] : nullptr;
+            return at < dense_.size() && dense_[at].object != nullptr ? &dense_[at] : nullptr;
         }
         const auto found = sparse_.find(id);
-        return found == sparse_.end() ? nullptr : found->second;
+        return found == sparse_.end() ? nullptr : &found->second;
     }
 
 private:
@@ -59,8 +80,8 @@ private:
     }
 
     std::int64_t lowestId_ = 0;
-    std::vector<const LACObject*> dense_;
-    std::unordered_map<std::int64_t, const LACObject*> sparse_;
+    std::vector<TableEntry> dense_;
+    std::unordered_map<std::int64_t, TableEntry> sparse_;
 };
 
 // Each component's transform text parsed once, however often the component
@@ -90,8 +111,6 @@ struct Walk {
     const ObjectTable& objects;
     TransformCache& transforms;
     FlattenBudget& budget;
-    std::int64_t canvasIndex;
-    const LACProcessSettings& settings;
     std::unordered_set<std::int64_t> visiting;  // groups on the current path
     std::vector<Frame> stack;
     FlattenResult result;
@@ -116,9 +135,9 @@ struct Walk {
         if (takePlacement()) result.warnings.push_back(FlattenWarning{std::move(kind)});
     }
 
-    void addLeaf(const LACObject& object, const Transform2D& placement) {
+    void addLeaf(const TableEntry& entry, const Transform2D& placement) {
         if (!takePlacement()) return;
-        result.nodes.push_back(FlattenedNode{&object, placement, settings.processType(canvasIndex, object.id)});
+        result.nodes.push_back(FlattenedNode{entry.object, placement, entry.processType});
     }
 
     void enterGroup(const LACObject& object, const LACObject::Group& group, const Transform2D& placement) {
@@ -165,18 +184,18 @@ struct Walk {
         }
         // The component's own transform acts first, then those above it.
         const Transform2D placement = accumulated.multiplied(*own);
-        const LACObject* found = objects.find(component.objId);
+        const TableEntry* found = objects.find(component.objId);
         if (found == nullptr) {
             warn(FlattenWarning::UnresolvedComponent{component.objId});
             return;
         }
-        const LACObject& object = *found;
+        const LACObject& object = *found->object;
         if (const auto* group = std::get_if<LACObject::Group>(&object.kind)) {
             enterGroup(object, *group, placement);
         } else if (std::holds_alternative<LACObject::Unknown>(object.kind)) {
             warn(FlattenWarning::UnknownObjectType{object.id, object.rawType});
         } else {
-            addLeaf(object, placement);
+            addLeaf(*found, placement);
         }
     }
 
@@ -214,12 +233,14 @@ std::vector<FlattenResult> flattenEach(const LACCanvas& canvas,
                                        const LACProcessSettings& processSettings,
                                        const std::vector<const std::vector<LACComponent>*>& startLists,
                                        FlattenBudget& budget) {
-    const ObjectTable objects(canvas.objects);
+    const auto processTypes = processSettings.perCanvas.find(canvas.index);
+    const ObjectTable objects(canvas.objects,
+                              processTypes == processSettings.perCanvas.end() ? nullptr : &processTypes->second);
     TransformCache transforms;
     std::vector<FlattenResult> results;
     results.reserve(startLists.size());
     for (const std::vector<LACComponent>* start : startLists) {
-        Walk walk{objects, transforms, budget, canvas.index, processSettings, {}, {}, {}};
+        Walk walk{objects, transforms, budget, {}, {}, {}};
         walk.run(start != nullptr ? *start : canvas.components);
         results.push_back(std::move(walk.result));
     }
