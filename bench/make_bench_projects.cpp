@@ -1,7 +1,8 @@
 // Writes the projects the benchmark converts: FOLDER/large.lac, the folder
 // of small projects FOLDER/small/small-000.lac ... small-199.lac, and one
-// project of each other mix, FOLDER/mixes/NAME.lac. The output is the same
-// byte for byte on every run.
+// project of each other mix, FOLDER/mixes/NAME.lac, among them projects drawn
+// from seeds, FOLDER/mixes/randomised-SEED.lac. The output is the same byte
+// for byte on every run.
 
 #include <cstdio>
 #include <exception>
@@ -9,11 +10,14 @@
 #include <string>
 
 #include "bench_projects.h"
+#include "randomised_project.h"
 
 namespace {
 
 // How many small projects make the folder that is converted at once.
 constexpr int kSmallProjectCount = 200;
+// The seeds of the projects drawn at random.
+constexpr int kRandomisedSeeds[] = {1, 2, 3};
 
 std::string smallProjectName(int number) {
     std::string digits = std::to_string(number);
@@ -39,6 +43,10 @@ int main(int argc, char** argv) {
         for (const lacgen::BenchMix& mix : lacgen::benchMixes()) {
             const std::filesystem::path path = folder / "mixes" / (std::string(mix.name) + ".lac");
             lacgen::largeProject(mix.size).archive().writeTo(path.string());
+        }
+        for (const int seed : kRandomisedSeeds) {
+            const std::filesystem::path path = folder / "mixes" / ("randomised-" + std::to_string(seed) + ".lac");
+            lacgen::randomisedProject(static_cast<std::uint64_t>(seed)).archive().writeTo(path.string());
         }
     } catch (const std::exception& error) {
         std::fputs(error.what(), stderr);

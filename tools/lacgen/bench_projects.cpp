@@ -175,13 +175,6 @@ JsonValue::Array addRows(CanvasBuilder& builder, int paths) {
     return rows;
 }
 
-// Cosine and sine of turns by 15 degrees up to a quarter turn, as a drawing
-// program stores them; written out so that no maths library decides them.
-constexpr const char* kRotations[][2] = {
-    {"1", "0"},          {"0.965926", "0.258819"}, {"0.866025", "0.5"}, {"0.707107", "0.707107"},
-    {"0.5", "0.866025"}, {"0.258819", "0.965926"}, {"0", "1"},
-};
-
 // The motif group, placed again and again, turned.
 void addMotif(CanvasBuilder& builder, int placements) {
     JsonValue::Array motifPaths;
@@ -195,7 +188,9 @@ void addMotif(CanvasBuilder& builder, int placements) {
     }
 }
 
-std::vector<std::pair<std::string, std::string>> settingsEntries() {
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> benchSettingsEntries() {
     return {
         {"Metadata2D/material.config",
          JsonValue::object({{"name", "Poplar Plywood"}, {"material_thickness", 4.0}, {"category", "Wood"}}).dump()},
@@ -209,8 +204,6 @@ std::vector<std::pair<std::string, std::string>> settingsEntries() {
         {"Metadata2D/Bench Laser 40W.config", JsonValue::object({{"work_area_width", 600}}).dump()},
     };
 }
-
-}  // namespace
 
 ProjectSpec largeProject(const LargeProjectSize& size) {
     Sequence random(1);
@@ -249,7 +242,7 @@ ProjectSpec largeProject(const LargeProjectSize& size) {
     }
 
     for (CanvasBuilder& canvas : canvases) project.canvases.push_back(std::move(canvas.spec()));
-    for (auto& entry : settingsEntries()) project.extraEntries.push_back(std::move(entry));
+    for (auto& entry : benchSettingsEntries()) project.extraEntries.push_back(std::move(entry));
     return project;
 }
 
@@ -289,7 +282,7 @@ ProjectSpec smallProject(int number) {
         project.canvases.push_back(std::move(builder.spec()));
     }
     if (number % 4 != 3) {
-        for (auto& entry : settingsEntries()) project.extraEntries.push_back(std::move(entry));
+        for (auto& entry : benchSettingsEntries()) project.extraEntries.push_back(std::move(entry));
     }
     return project;
 }

@@ -5,6 +5,8 @@
 // same byte for byte on every run.
 
 #include <cstddef>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "project.h"
@@ -37,6 +39,17 @@ struct BenchMix {
     LargeProjectSize size;
 };
 std::vector<BenchMix> benchMixes();
+
+// Cosine and sine of turns by 15 degrees up to a quarter turn, as a drawing
+// program stores them; written out so that no maths library decides them.
+inline constexpr const char* kRotations[][2] = {
+    {"1", "0"},          {"0.965926", "0.258819"}, {"0.866025", "0.5"}, {"0.707107", "0.707107"},
+    {"0.5", "0.866025"}, {"0.258819", "0.965926"}, {"0", "1"},
+};
+
+// Material, process and machine settings files, as paths in the archive and
+// their bytes.
+std::vector<std::pair<std::string, std::string>> benchSettingsEntries();
 
 // The small project numbered `number`: a few dozen to a few hundred objects on
 // one or two canvases, some with plates, a small image or settings files.
