@@ -133,16 +133,16 @@ public:
     bool full() const { return left_ <= 0; }
 
     // One placement at the top level: a leaf, a group (perhaps a deep chain
-    // of them) or a group placed many times.
+    // of them) or, now and then, a group placed a few times.
     void addTopLevel() {
         const int draw = random_.between(1, 100);
-        if (draw <= 35) {
+        if (draw <= 45) {
             place(addLeaf());
-        } else if (draw <= 85) {
+        } else if (draw <= 95) {
             place(addGroupChain());
         } else {
             const std::int64_t group = addGroup(random_.between(2, 20));
-            for (int times = random_.between(2, 20); times > 0; --times) place(group);
+            for (int times = random_.between(2, 6); times > 0; --times) place(group);
         }
     }
 
