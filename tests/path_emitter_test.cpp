@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -37,7 +38,18 @@ PathEmitter::EmittedPath emitted(const std::string& kind, const std::string& geo
         const std::vector<double> n = numbersOf(geometry);
         return PathEmitter::emitCenterPointArc({n.at(0), n.at(1)}, {n.at(2), n.at(3)}, {n.at(4), n.at(5)}, placement);
     }
-    return PathEmitter::emit(PathParser::parse(geometry).commands, placement, kind == "closed path");
+    // Path data is outlined in one pass; it must come out as the outline of
+    // what it parses to.
+    const bool isClosed = kind == "closed path";
+    std::vector<PathParseWarning> warnings;
+    PathEmitter::EmittedPath onePass = PathEmitter::emitData(geometry, placement, isClosed, warnings);
+    const PathParseResult parsed = PathParser::parse(geometry);
+    const PathEmitter::EmittedPath fromCommands = PathEmitter::emit(parsed.commands, placement, isClosed);
+    EXPECT_EQ(onePass.d, fromCommands.d) << geometry;
+    EXPECT_EQ(std::memcmp(&onePass.bounds, &fromCommands.bounds, sizeof(BoundingBox)), 0) << geometry;
+    EXPECT_EQ(onePass.allFinite, fromCommands.allFinite) << geometry;
+    EXPECT_EQ(warnings, parsed.warnings) << geometry;
+    return onePass;
 }
 
 std::string boundsText(const BoundingBox& box) {

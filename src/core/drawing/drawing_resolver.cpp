@@ -73,7 +73,9 @@ public:
         }
         if (const auto* image = std::get_if<LACObject::RasterImage>(&object.kind)) return resolveImage(node, *image);
         if (!outline) {
-            outline = outlineOf(node, [&](const LACObject& path, auto draw) { return parses_.drawWith(path, draw); });
+            outline = outlineOf(node, [&](const LACObject& path, const Transform2D& transform) {
+                return parses_.outline(path, transform);
+            });
         }
         if (!outline) return {};
         return resolvePath(node, std::move(*outline));

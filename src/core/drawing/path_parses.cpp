@@ -9,20 +9,25 @@
 namespace kerfwright::resolving {
 namespace {
 
-// The path data one thread parses for a piece of placements: an object placed
-// more than once in the drawing is parsed once per piece, any other is parsed
-// for its placement and dropped. What each parse noted is kept for the
-// drawing's warnings.
+// The path data one thread outlines for a piece of placements: an object
+// placed once in the drawing is read and written in one pass, one placed
+// more often is parsed once per piece and its commands kept. What each
+// parse noted is kept for the drawing's warnings.
 class PieceParses {
 public:
     explicit PieceParses(const PathParses& drawing) : drawing_(drawing) {}
 
-    template <class Draw>
-    auto drawWith(const LACObject& object, Draw draw) {
-        if (!drawing_.isPlacedMoreThanOnce(object)) return draw(parse(object));
+    Outline outline(const LACObject& object, const Transform2D& transform) {
+        const auto& path = std::get<LACObject::Path>(object.kind);
+        if (!drawing_.isPlacedMoreThanOnce(object)) {
+            std::vector<PathParseWarning> warnings;
+            PathEmitter::EmittedPath emitted = PathEmitter::emitData(path.data, transform, path.isClosed, warnings);
+            notes_.emplace_back(&object, std::move(warnings));
+            return emitted;
+        }
         auto [found, isNew] = shared_.try_emplace(&object);
         if (isNew) found->second = parse(object);
-        return draw(found->second);
+        return PathEmitter::emit(found->second, transform, path.isClosed);
     }
 
     void handNotesTo(PathParses& drawing) {
@@ -51,8 +56,8 @@ std::vector<Outline> outlinesAhead(std::span<const FlattenedNode* const> batch, 
     shareWork(pieces.size(), threads, [&](std::size_t piece) {
         const std::size_t end = std::min(batch.size(), (piece + 1) * kOutlinePiece);
         for (std::size_t i = piece * kOutlinePiece; i < end; ++i) {
-            outlines[i] = outlineOf(*batch[i], [&](const LACObject& path, auto draw) {
-                return pieces[piece].drawWith(path, draw);
+            outlines[i] = outlineOf(*batch[i], [&](const LACObject& path, const Transform2D& transform) {
+                return pieces[piece].outline(path, transform);
             });
         }
     });

@@ -20,6 +20,8 @@ namespace kerfwright::resolving {
 
 inline bool isTooLong(const LACObject::Path& path) { return path.data.size() > limits::kMaxPathDataBytes; }
 
+using Outline = std::optional<PathEmitter::EmittedPath>;
+
 // What one drawing knows of a path object of its canvas, at the object's
 // place in the canvas's object list, which every placement points into.
 struct PathSlot {
@@ -50,17 +52,26 @@ public:
     PathParses(const PathParses&) = delete;
     PathParses& operator=(const PathParses&) = delete;
 
-    // Calls `draw` with the commands of a placement of this path object,
-    // unless its data is too long to parse.
-    template <class Draw>
-    auto drawWith(const LACObject& object, Draw draw) -> decltype(draw(std::vector<PathCommand>{})) {
-        if (isTooLong(std::get<LACObject::Path>(object.kind))) return {};
+    // The outline of a placement of this path object under `transform`,
+    // unless its data is too long to parse. An object placed once is read
+    // and written in one pass; one placed more often is parsed at its first
+    // placement and its commands are kept for the others.
+    Outline outline(const LACObject& object, const Transform2D& transform) {
+        const auto& path = std::get<LACObject::Path>(object.kind);
+        if (isTooLong(path)) return std::nullopt;
         PathSlot& slot = slotOf(object);
+        if (!slot.parsed && slot.uses <= 1) {
+            slot.uses = 0;
+            std::vector<PathParseWarning> warnings;
+            PathEmitter::EmittedPath emitted = PathEmitter::emitData(path.data, transform, path.isClosed, warnings);
+            keepNotes(object, std::move(warnings));
+            return emitted;
+        }
         if (!slot.parsed) {
             slot.commands = parse(object);
             slot.parsed = true;
         }
-        auto result = draw(slot.commands);
+        Outline result = PathEmitter::emit(slot.commands, transform, path.isClosed);
         if (slot.uses <= 1) {
             // Its last placement: the commands go, and a placement after
             // all that were counted would parse them again.
@@ -123,21 +134,17 @@ private:
     const std::vector<FlattenedNode>& nodes_;
 };
 
-using Outline = std::optional<PathEmitter::EmittedPath>;
-
 // The outline of a vector placement; nothing for an image, a group, an
-// unknown object or path data too long to parse. `drawWithCommands(object,
-// draw)` calls `draw` with a path object's parsed commands.
-template <class DrawWithCommands>
-Outline outlineOf(const FlattenedNode& node, DrawWithCommands drawWithCommands) {
+// unknown object or path data too long to parse. `outlinePath(object,
+// transform)` gives the outline of a path object's placement.
+template <class OutlinePath>
+Outline outlineOf(const FlattenedNode& node, OutlinePath outlinePath) {
     const Transform2D& transform = node.transform;
     return std::visit(
         Overloaded{
             [&](const LACObject::Path& path) -> Outline {
                 if (isTooLong(path)) return std::nullopt;
-                return drawWithCommands(*node.object, [&](const std::vector<PathCommand>& commands) {
-                    return Outline(PathEmitter::emit(commands, transform, path.isClosed));
-                });
+                return outlinePath(*node.object, transform);
             },
             [&](const LACObject::Ellipse& e) -> Outline {
                 return PathEmitter::emitEllipse(e.centerX, e.centerY, e.radiusX, e.radiusY, transform);

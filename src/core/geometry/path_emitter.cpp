@@ -213,6 +213,17 @@ void dropTrailingBlank(std::string& text) {
     if (!text.empty() && text.back() == ' ') text.pop_back();
 }
 
+// Closes the outline when its object is closed and no command closed it
+// (an explicit close anywhere already does), and drops the last blank.
+void finishOutline(OutlineText& outline, const Pen& pen, bool isClosed) {
+    if (isClosed && !pen.sawClose) outline.path.d += 'Z';
+    dropTrailingBlank(outline.path.d);
+}
+
+// The most room a thread keeps for writing the next outline: that of a
+// path of some 16,000 commands.
+constexpr std::size_t kMostScratchKept = 1 << 20;
+
 // The centre of the circle through three points, or nothing when they are
 // (nearly) on one line.
 std::optional<Point2D> circumcenter(Point2D p0, Point2D p1, Point2D p2) {
@@ -234,10 +245,26 @@ EmittedPath emit(const std::vector<PathCommand>& commands, const Transform2D& tr
     Pen pen;
     const CommandWriter writer{transform, outline, pen};
     for (const PathCommand& command : commands) std::visit(writer, command.value);
-    // An explicit close anywhere in the list already closes the outline.
-    if (isClosed && !pen.sawClose) outline.path.d += 'Z';
-    dropTrailingBlank(outline.path.d);
+    finishOutline(outline, pen, isClosed);
     return std::move(outline.path);
+}
+
+EmittedPath emitData(std::string_view data, const Transform2D& transform, bool isClosed,
+                     std::vector<PathParseWarning>& warnings) {
+    // The text is written into this thread's scratch buffer, whose room stays
+    // from one outline to the next, and then copied once into a string of
+    // its length: the commands are not counted ahead to reserve it.
+    thread_local std::string scratch;
+    OutlineText outline;
+    outline.path.d.swap(scratch);
+    outline.path.d.clear();
+    Pen pen;
+    const CommandWriter writer{transform, outline, pen};
+    warnings = PathParser::parseEach(data, [&](const PathCommand& command) { std::visit(writer, command.value); });
+    finishOutline(outline, pen, isClosed);
+    EmittedPath path{std::string(outline.path.d), outline.path.bounds, outline.path.allFinite};
+    if (outline.path.d.capacity() <= kMostScratchKept) scratch.swap(outline.path.d);
+    return path;
 }
 
 EmittedPath emitEllipse(double centerX, double centerY, double radiusX, double radiusY,

@@ -4,6 +4,7 @@
 // past a quarter turn. The same walk measures what it draws.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "geometry/path_parser.h"
@@ -21,6 +22,11 @@ struct EmittedPath {
 };
 
 EmittedPath emit(const std::vector<PathCommand>& commands, const Transform2D& transform, bool isClosed);
+// The outline of path data read and written in one pass, without a list of
+// its commands: the same as emitting what the data parses to. `warnings`
+// gets what the parse noted.
+EmittedPath emitData(std::string_view data, const Transform2D& transform, bool isClosed,
+                     std::vector<PathParseWarning>& warnings);
 // Measured as the four cubics drawn.
 EmittedPath emitEllipse(double centerX, double centerY, double radiusX, double radiusY, const Transform2D& transform);
 // The arc from p0 to p2, the shorter way, on the circle through all three

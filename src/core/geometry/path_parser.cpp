@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <optional>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "text/number_text.h"
 #include "text/unicode.h"
@@ -191,21 +193,22 @@ PathParseWarning unexpectedNumber(double value) {
     return {PathParseWarning::UnexpectedToken{"number(" + text::describeNumber(value) + ")"}};
 }
 
-// The commands the tokens make, with the warnings of what they cannot.
-PathParseResult commandsOf(const std::vector<Token>& tokens) {
-    PathParseResult result;
-    result.commands.reserve(tokens.size() / 2 + 1);
+// Hands each command the tokens make to `take`, in order, and gives the
+// warnings of what they cannot make.
+template <class Take>
+std::vector<PathParseWarning> commandsOf(const std::vector<Token>& tokens, Take&& take) {
+    std::vector<PathParseWarning> warnings;
     std::size_t i = 0;
     while (i < tokens.size()) {
         const Token& token = tokens[i];
         if (token.isNumber) {
-            result.warnings.push_back(unexpectedNumber(token.number));
+            warnings.push_back(unexpectedNumber(token.number));
             ++i;
             continue;
         }
         const int arity = arityFor(token.letters);
         if (arity < 0) {
-            result.warnings.push_back({PathParseWarning::UnknownCommand{std::string(token.letters)}});
+            warnings.push_back({PathParseWarning::UnknownCommand{std::string(token.letters)}});
             ++i;
             while (i < tokens.size() && tokens[i].isNumber) ++i;
             continue;
@@ -214,22 +217,22 @@ PathParseResult commandsOf(const std::vector<Token>& tokens) {
         for (int got = 0; got < arity; ++got) {
             const std::size_t operandIndex = i + 1 + static_cast<std::size_t>(got);
             if (operandIndex >= tokens.size() || !tokens[operandIndex].isNumber) {
-                result.warnings.push_back({PathParseWarning::Truncated{std::string(token.letters), arity, got}});
-                return result;
+                warnings.push_back({PathParseWarning::Truncated{std::string(token.letters), arity, got}});
+                return warnings;
             }
             operands[static_cast<std::size_t>(got)] = tokens[operandIndex].number;
         }
-        result.commands.push_back(buildCommand(token.letters, operands));
+        take(buildCommand(token.letters, operands));
         i += 1 + static_cast<std::size_t>(arity);
     }
-    return result;
+    return warnings;
 }
 
-}  // namespace
-
-PathParseResult PathParser::parse(std::string_view data) {
-    // Each thread keeps its token list from one parse to the next, rather
-    // than allocating one for each, but not the large list of a long path.
+// Tokenizes the data into this thread's token list and hands it to `use`.
+// Each thread keeps its token list from one parse to the next, rather than
+// allocating one for each, but not the large list of a long path.
+template <class Use>
+auto withTokens(std::string_view data, Use&& use) {
     thread_local std::vector<Token> tokens;
     tokens.clear();
     if (isAscii(data)) {
@@ -237,9 +240,25 @@ PathParseResult PathParser::parse(std::string_view data) {
     } else {
         tokenize<UnicodeCharacters>(data, tokens);
     }
-    PathParseResult result = commandsOf(tokens);
+    auto result = use(tokens);
     if (tokens.capacity() > kMostTokensKept) tokens = {};
     return result;
+}
+
+}  // namespace
+
+PathParseResult PathParser::parse(std::string_view data) {
+    return withTokens(data, [](const std::vector<Token>& tokens) {
+        PathParseResult result;
+        result.commands.reserve(tokens.size() / 2 + 1);
+        result.warnings = commandsOf(tokens, [&](PathCommand&& command) { result.commands.push_back(std::move(command)); });
+        return result;
+    });
+}
+
+std::vector<PathParseWarning> PathParser::parseEach(std::string_view data,
+                                                    const std::function<void(const PathCommand&)>& take) {
+    return withTokens(data, [&](const std::vector<Token>& tokens) { return commandsOf(tokens, take); });
 }
 
 }  // namespace kerfwright

@@ -2,6 +2,7 @@
 // Parses the scene's path-data strings: absolute M, L, C (end point first),
 // AC and AA arcs given by end point and centre, and Z.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -75,6 +76,9 @@ namespace PathParser {
 // Never fails: what cannot be understood becomes a warning and is skipped, and
 // a command short of numbers ends the parse.
 PathParseResult parse(std::string_view data);
+// The same parse without a list of commands: each is handed to `take` as it
+// is read, and the warnings are given at the end.
+std::vector<PathParseWarning> parseEach(std::string_view data, const std::function<void(const PathCommand&)>& take);
 }  // namespace PathParser
 
 }  // namespace kerfwright
