@@ -4,6 +4,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -169,6 +170,21 @@ bool isDeflated(const zip_stat_t& stat) {
     return (stat.valid & ZIP_STAT_COMP_METHOD) != 0 && stat.comp_method == ZIP_CM_DEFLATE;
 }
 
+// DEFLATE spends at least two bits on a copy, and a copy is at most 258
+// bytes long.
+constexpr std::uint64_t kMostInflatedPerDeflatedByte = 1032;
+
+// The most an entry can hold, whatever it declares: the archive library
+// reads no more than the stream's stored length, which a stored entry holds
+// as it is and a deflated one inflates to at most 1032 times over.
+std::uint64_t mostHeld(const std::optional<zip_stat_t>& stat) {
+    constexpr std::uint64_t kUnknown = std::numeric_limits<std::uint64_t>::max();
+    if (!stat || (stat->valid & ZIP_STAT_COMP_SIZE) == 0 || (stat->valid & ZIP_STAT_COMP_METHOD) == 0) return kUnknown;
+    if (stat->comp_method == ZIP_CM_STORE) return stat->comp_size;
+    if (stat->comp_method != ZIP_CM_DEFLATE || stat->comp_size > kUnknown / kMostInflatedPerDeflatedByte) return kUnknown;
+    return stat->comp_size * kMostInflatedPerDeflatedByte;
+}
+
 // Projects are stored or deflated. The archive library may read other
 // methods or not, depending on how it was built; refusing them here makes
 // every build read the same archives alike.
@@ -193,7 +209,7 @@ std::optional<WholeEntry> inflateAsDeclared(::zip* archive, zip_uint64_t index, 
                                             std::uint64_t maxBytes) {
     constexpr zip_uint64_t kNeeded = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_ENCRYPTION_METHOD;
     if (!isDeflated(stat) || (stat.valid & kNeeded) != kNeeded) return std::nullopt;
-    if (stat.encryption_method != ZIP_EM_NONE || stat.size > maxBytes) return std::nullopt;
+    if (stat.encryption_method != ZIP_EM_NONE || stat.size > maxBytes || stat.size > mostHeld(stat)) return std::nullopt;
     const std::uint64_t longestStream = longestKeptStream(stat.size);
     const bool heldUpFront = stat.size <= limits::kEntryBytesHeldWhileMeasuring ||
                              stat.size / limits::kMostDeclaredBytesPerStoredByte <= stat.comp_size;
@@ -298,7 +314,9 @@ Extracted Archive::extract(const Entry& entry, std::uint64_t maxBytes) const {
     // as large as it says, it is refused without ever having been held.
     const std::uint64_t declared = declaredSize(handle_.get(), entry.index);
     const std::uint64_t held = declared > maxBytes ? 0 : std::max(limits::kEntryBytesHeldWhileMeasuring, declared);
-    Pass first = streamEntry(handle_.get(), entry.index, held, maxBytes, declared);
+    // Room is made for no more than the stream can inflate to: a few bytes
+    // that declare many megabytes do not cost them up front.
+    Pass first = streamEntry(handle_.get(), entry.index, held, maxBytes, std::min(declared, mostHeld(stat)));
     const auto* kept = std::get_if<std::string>(&first.outcome);
     if (kept == nullptr || kept->size() == first.total) return std::move(first.outcome);
     // Longer than what is held while measuring, yet within the limit: read it
