@@ -120,6 +120,14 @@ lacgen::ZipEntry::Deflated deflatedZeros(std::uint32_t mebibytes, std::string_vi
     return deflated;
 }
 
+// The number at the start of `part` up to its colon, taken off with the colon.
+std::uint32_t takeNumber(std::string& part) {
+    const std::size_t colon = part.find(':');
+    const auto number = static_cast<std::uint32_t>(std::stoul(part.substr(0, colon)));
+    part.erase(0, colon + 1);
+    return number;
+}
+
 // CONTENT with every <<N*TEXT>> written out.
 std::string expanded(const std::string& content) {
     std::string out;
@@ -161,11 +169,9 @@ void addEntry(lacgen::ZipBuilder& builder, std::string part) {
         else if (take("link:")) entry.type = lacgen::ZipEntry::Type::symlink;
         else if (take("zeros:")) zeros = true;
         else if (take("same:")) same = true;
-        else if (take("size=")) {
-            const std::size_t colon = part.find(':');
-            entry.declaredSize = static_cast<std::uint32_t>(std::stoul(part.substr(0, colon)));
-            part.erase(0, colon + 1);
-        } else more = false;
+        else if (take("size=")) entry.declaredSize = takeNumber(part);
+        else if (take("stream=")) entry.declaredStoredSize = takeNumber(part);
+        else more = false;
     }
     if (part == "scene") part = std::string(kSceneName) + R"(={"canvas_list":[]})";
     if (part == "settings") part = std::string(kSettingsName) + R"(={"canvas_settings":[]})";

@@ -1,14 +1,15 @@
 #pragma once
 // Archives written down as recipes, one entry per part:
 //
-//   [stored:|bzip2:][badcrc:][pastend:][png:][dir:|link:][size=N:][zeros:][same:]NAME=CONTENT
+//   [stored:|bzip2:][badcrc:][pastend:][png:][dir:|link:][size=N:][stream=N:][zeros:][same:]NAME=CONTENT
 //
 // "pastend" makes the central directory place the data past the archive's
 // end; "png" puts a PNG file's signature before the content. "scene" and "settings" alone are the smallest valid required entries, and
 // "scene=…" and "settings=…" name those two entries short. In CONTENT,
 // <<N*TEXT>> stands for TEXT written N times, with {i} and {i+1} in it
 // replaced by the count from 1 and the count after it. "size=N" makes the
-// headers claim N bytes whatever the data is; "zeros" makes the data CONTENT
+// headers claim N bytes whatever the data is, and "stream=N" N bytes of data
+// as stored; "zeros" makes the data CONTENT
 // mebibytes of zero bytes, a DEFLATE stream made in milliseconds however
 // large; "same" entries hold no data of their own but share the data of the
 // earlier entry that CONTENT names. The part "truncated N" drops the

@@ -80,6 +80,7 @@ struct EncodedEntry {
     const std::string* held = nullptr;
     std::string_view payload() const { return held ? std::string_view(*held) : std::string_view(compressed); }
     std::uint32_t uncompressedSize = 0;
+    std::optional<std::uint32_t> declaredStoredSize;
     std::uint32_t externalAttributes = 0;
 };
 
@@ -105,6 +106,7 @@ EncodedEntry encode(const ZipEntry& entry) {
     }
     if (entry.corruptChecksum) encoded.crc ^= 0xffffffffu;
     encoded.uncompressedSize = entry.declaredSize.value_or(encoded.uncompressedSize);
+    encoded.declaredStoredSize = entry.declaredStoredSize;
     encoded.externalAttributes = externalAttributes(entry.type);
     return encoded;
 }
@@ -118,7 +120,7 @@ void putCommonFields(std::string& out, const EncodedEntry& entry) {
     putU16(out, dosTime);
     putU16(out, dosDate);
     putU32(out, entry.crc);
-    putU32(out, static_cast<std::uint32_t>(entry.payload().size()));
+    putU32(out, entry.declaredStoredSize.value_or(static_cast<std::uint32_t>(entry.payload().size())));
     putU32(out, entry.uncompressedSize);
     putU16(out, static_cast<std::uint16_t>(entry.name.size()));
     putU16(out, 0);  // no extra field

@@ -23,6 +23,8 @@ struct ZipEntry {
     bool corruptChecksum = false;   // store a CRC-32 that does not match the data
     // The uncompressed size the headers claim, when not the true one.
     std::optional<std::uint32_t> declaredSize{};
+    // The length of the stored data the headers claim, when not the true one.
+    std::optional<std::uint32_t> declaredStoredSize{};
     // Written as the entry's DEFLATE data instead of `data`, with its CRC-32
     // and uncompressed size given.
     struct Deflated {

@@ -15,7 +15,7 @@ StoredBytes StoredBytes::plain(std::string content) {
     return StoredBytes{std::move(content), false, size, std::move(head)};
 }
 
-bool inflateInto(std::string_view stream, std::string& content) {
+bool inflateInto(std::string_view stream, std::span<char> content) {
     const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> decompressor(
         libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
     if (decompressor == nullptr) return false;

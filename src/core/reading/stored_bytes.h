@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -28,7 +29,7 @@ struct StoredBytes {
 // the stream must inflate to; false when it inflates to any other length or is
 // damaged, the content then being unspecified. Bytes after the stream's end
 // are ignored.
-bool inflateInto(std::string_view stream, std::string& content);
+bool inflateInto(std::string_view stream, std::span<char> content);
 
 // The content; nothing when a stream does not inflate to exactly `size` bytes.
 std::optional<std::string> inflated(const StoredBytes& stored);

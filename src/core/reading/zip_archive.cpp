@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <optional>
+#include <span>
 #include <utility>
 
 #include "reading/end_record_view.h"
@@ -219,10 +221,22 @@ std::optional<WholeEntry> inflateAsDeclared(::zip* archive, zip_uint64_t index, 
     if (stream == nullptr || stream->size() != stat.comp_size) return std::nullopt;
     // A little room past the end, as streaming leaves, so that a reader that
     // pads the content (a JSON parser does) need not copy it.
+    const auto size = static_cast<std::size_t>(stat.size);
     std::string content;
-    reserveOnHugePages(content, static_cast<std::size_t>(stat.size) + chunkSize);
-    content.resize(static_cast<std::size_t>(stat.size));
-    if (!inflateInto(*stream, content)) return std::nullopt;
+    if (stat.size / limits::kMostDeclaredBytesPerStoredByte <= stat.comp_size) {
+        reserveOnHugePages(content, size + chunkSize);
+        content.resize(size);
+        if (!inflateInto(*stream, content)) return std::nullopt;
+    } else {
+        // A declaration of many times the stream may well be false: the
+        // stream is inflated into memory that is not cleared first, and
+        // copied out only once it has come out as declared. A false one then
+        // costs what its stream inflates to, not what it declares.
+        const std::unique_ptr<char[]> uncleared(new char[size]);
+        if (!inflateInto(*stream, std::span<char>(uncleared.get(), size))) return std::nullopt;
+        reserveOnHugePages(content, size + chunkSize);
+        content.assign(uncleared.get(), size);
+    }
     if (libdeflate_crc32(0, content.data(), content.size()) != stat.crc) return std::nullopt;
     return WholeEntry{std::move(*stream), std::move(content)};
 }
