@@ -213,8 +213,8 @@ std::optional<WholeEntry> inflateAsDeclared(::zip* archive, zip_uint64_t index, 
     if (!isDeflated(stat) || (stat.valid & kNeeded) != kNeeded) return std::nullopt;
     if (stat.encryption_method != ZIP_EM_NONE || stat.size > maxBytes || stat.size > mostHeld(stat)) return std::nullopt;
     const std::uint64_t longestStream = longestKeptStream(stat.size);
-    const bool heldUpFront = stat.size <= limits::kEntryBytesHeldWhileMeasuring ||
-                             stat.size / limits::kMostDeclaredBytesPerStoredByte <= stat.comp_size;
+    const bool plausible = stat.size / limits::kMostDeclaredBytesPerStoredByte <= stat.comp_size;
+    const bool heldUpFront = stat.size <= limits::kEntryBytesHeldWhileMeasuring || plausible;
     if (stat.comp_size > longestStream || !heldUpFront) return std::nullopt;
     auto compressed = readCompressed(archive, index, stat.comp_size, longestStream);
     auto* stream = std::get_if<std::string>(&compressed);
@@ -223,7 +223,7 @@ std::optional<WholeEntry> inflateAsDeclared(::zip* archive, zip_uint64_t index, 
     // pads the content (a JSON parser does) need not copy it.
     const auto size = static_cast<std::size_t>(stat.size);
     std::string content;
-    if (stat.size / limits::kMostDeclaredBytesPerStoredByte <= stat.comp_size) {
+    if (plausible) {
         reserveOnHugePages(content, size + chunkSize);
         content.resize(size);
         if (!inflateInto(*stream, content)) return std::nullopt;
