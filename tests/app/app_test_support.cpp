@@ -1,12 +1,15 @@
 #include "app_test_support.h"
 
-#include <QTest>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace kerfwright::app::testing {
 namespace {
 
 // Loads read small files; a minute means something hangs.
 constexpr int kWaitLimitMilliseconds = 60000;
+constexpr int kCheckMilliseconds = 5;
 
 }  // namespace
 
@@ -46,6 +49,22 @@ std::shared_ptr<const LoadedDocument> document(std::vector<CanvasConversion> con
         LoadedDocument{std::move(sourcePath), LACDocument{}, std::move(conversions), {}});
 }
 
-bool waitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done, kWaitLimitMilliseconds); }
+// A real event loop, not QTest's wait: that one sleeps between rounds of
+// events, and the web engine, which runs its own tasks one after another on
+// this thread, then takes seconds over a page it draws in milliseconds.
+bool waitUntil(const std::function<bool()>& done) {
+    if (done()) return true;
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        // As QTest's wait does: objects let go of are deleted on the way.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (done()) loop.quit();
+    });
+    check.start(kCheckMilliseconds);
+    QTimer::singleShot(kWaitLimitMilliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
+}
 
 }  // namespace kerfwright::app::testing

@@ -32,6 +32,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::examplePath;
 using testing::waitForPhase;
+using testing::waitUntil;
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -125,7 +126,7 @@ TEST_F(MainWindowTest, CtrlWClosesTheWindow) {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     QTest::keySequence(window, QKeySequence(Qt::CTRL | Qt::Key_W));
-    EXPECT_TRUE(QTest::qWaitFor([&window] { return window.isNull(); }));
+    EXPECT_TRUE(waitUntil([&window] { return window.isNull(); }));
 }
 
 TEST_F(MainWindowTest, TheStatusBarSaysWhatASaveWroteUntilTheWindowShowsAnotherProject) {

@@ -248,6 +248,9 @@ void settle() {
     for (int round = 0; round < 5; ++round) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QCoreApplication::processEvents();
+        // A running event loop deletes what a step let go of, such as the
+        // details of the drawing shown before; here nothing else would.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }
 
