@@ -16,11 +16,10 @@ ctest --test-dir build-instrumented --output-on-failure -j"$(nproc)" -LE 'app|no
 # allocations for the life of the process and, in the web engine, free some
 # memory with a mismatched operator delete; the keyboard library reads its
 # strings by length rather than to a terminating NUL. All of it comes from the
-# system's libraries, not from ours. They spend much of their time waiting for
-# the web engine to draw, so twice as many run at once as there are cores.
+# system's libraries, not from ours.
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:new_delete_type_mismatch=0" \
 LSAN_OPTIONS="suppressions=$(pwd)/tests/app/lsan_suppressions.txt:print_suppressions=0" \
-  ctest --test-dir build-instrumented --output-on-failure -j"$((2 * $(nproc)))" -L app -E '^DesktopSmoke\.'
+  ctest --test-dir build-instrumented --output-on-failure -j"$(nproc)" -L app -E '^DesktopSmoke\.'
 # Under a real X server the graphics driver is loaded and unloaded again, and
 # what it keeps can no longer be traced to a library: leaks are not checked there.
 ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:new_delete_type_mismatch=0" \
