@@ -8,6 +8,7 @@
 # depend on the machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export CMAKE_GENERATOR="${CMAKE_GENERATOR:-Ninja}"  # as scripts/build.sh says
 
 bash scripts/install-deps.sh bench
 bash scripts/build-web.sh >/dev/null

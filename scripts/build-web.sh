@@ -3,6 +3,7 @@
 # web build into build/web/, and prints where its program is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export CMAKE_GENERATOR="${CMAKE_GENERATOR:-Ninja}"  # as scripts/build.sh says
 
 bash scripts/install-deps.sh app web
 bash scripts/build-web-deps.sh build/web-deps

@@ -3,6 +3,10 @@
 # the tests and the WebAssembly build (into build/web/) among it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Ninja keeps both cores busy across targets, where make builds the targets
+# it is given one after the other. A build folder keeps the generator it was
+# first configured with.
+export CMAKE_GENERATOR="${CMAKE_GENERATOR:-Ninja}"
 
 bash scripts/install-deps.sh app web tests
 # The scripts build each target's sources as a few large units (CMake's unity

@@ -7,6 +7,7 @@
 # quicker to build than all of it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export CMAKE_GENERATOR="${CMAKE_GENERATOR:-Ninja}"  # as scripts/build.sh says
 
 bash scripts/install-deps.sh app tests
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-instrumented -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_UNITY_BUILD=ON \

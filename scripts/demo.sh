@@ -4,6 +4,7 @@
 # converts the bundled example projects into out/examples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export CMAKE_GENERATOR="${CMAKE_GENERATOR:-Ninja}"  # as scripts/build.sh says
 
 bash scripts/install-deps.sh app
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON -DKERFWRIGHT_BUILD_TESTS=OFF -DKERFWRIGHT_BUILD_APP=ON >/dev/null

@@ -12,7 +12,7 @@
 set -euo pipefail
 
 declare -A sets=(
-  [app]="build-essential cmake pkg-config
+  [app]="build-essential cmake ninja-build pkg-config
     libzip-dev zlib1g-dev libdeflate-dev libbz2-dev libsimdjson-dev libutf8proc-dev libcli11-dev
     libfast-float-dev libfmt-dev unicode-data scdoc
     qt6-base-dev qt6-webengine-dev qt6-qpa-plugins libqt6svg6 adwaita-icon-theme fonts-dejavu-core"
