@@ -7,7 +7,7 @@
 # own, and the runs go on side by side, one per core. A crash, a sanitizer
 # report or an ill-formed SVG fails the run; the input that did it is left in
 # build-instrumented/findings/ for fuzz/regressions/<target>/.
-#   FUZZ_RUNS=N  inputs per target (default 200000, about two minutes in all)
+#   FUZZ_RUNS=N  inputs per target (default 200000, about a minute and a half in all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
