@@ -23,4 +23,4 @@ LSAN_OPTIONS="suppressions=$(pwd)/tests/app/lsan_suppressions.txt:print_suppress
 # Under a real X server the graphics driver is loaded and unloaded again, and
 # what it keeps can no longer be traced to a library: leaks are not checked there.
 ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:new_delete_type_mismatch=0" \
-  ctest --test-dir build-instrumented --output-on-failure -R '^DesktopSmoke\.'
+  ctest --test-dir build-instrumented --output-on-failure -j"$(nproc)" -R '^DesktopSmoke\.'
