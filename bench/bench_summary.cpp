@@ -88,7 +88,8 @@ void printMixSummary(const SummaryReporter& reporter, const fs::path& mix) {
     }
     if (peakKilobytes) {
         const double peak = *peakKilobytes * 1024;
-        printLine("    peak memory " + megabytes(peak) + " (" + fixed(peak / (inflated + output), 2) +
+        printLine("    command-line tool, every core: " + fixed(*reporter.milliseconds("cli_mix/" + name), 0) +
+                  " ms, peak memory " + megabytes(peak) + " (" + fixed(peak / (inflated + output), 2) +
                   " x entries + output)" + verdict(peak <= kMemoryFactorTarget * (inflated + output)));
     }
 }
