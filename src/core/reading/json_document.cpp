@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <new>
 
 #include "values/huge_pages.h"
 
@@ -166,6 +167,8 @@ void allocateWithHugePages(simdjson::dom::document& document, std::size_t length
 // Parses `text` from `start` into `document` without copying it: the parser's
 // vector loads may read past the end, so the text gets that much zeroed room
 // first. The parser, with its index of the whole text, is gone on return.
+// Memory the parser could not get is thrown as any other allocation's
+// failure is, not reported as a fault of the text.
 simdjson::error_code parseInPlace(std::string& text, std::size_t start, simdjson::dom::document& document,
                                   element& root) {
     const std::size_t length = text.size() - start;
@@ -174,6 +177,7 @@ simdjson::error_code parseInPlace(std::string& text, std::size_t start, simdjson
     allocateWithHugePages(document, length);
     const auto error = parser.parse_into_document(document, text.data() + start, length, false).get(root);
     text.resize(start + length);
+    if (error == simdjson::MEMALLOC) throw std::bad_alloc();
     return error;
 }
 
