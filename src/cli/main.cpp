@@ -48,7 +48,7 @@ void addProfileOptions(CLI::App& command, std::string& profileName, bool& hairli
 // at once and takes it back a few pages at a time, so the next drawing meets
 // each page as a fresh fault, and the stretches advised for huge pages go
 // with it. Keeping up to 128 MiB of freed heap for reuse makes a conversion
-// on one core 12 to 30 % quicker; the peak grows by up to a quarter where two
+// on one core up to 30 % quicker; the peak grows by up to a quarter where two
 // threads each keep their own. The heap then also grows 128 MiB of address
 // space at a time, which a process limited in address space or data might
 // not have although what it asks for fits: there the default stays.
